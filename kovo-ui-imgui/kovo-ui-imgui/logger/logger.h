@@ -7,6 +7,11 @@
 
 namespace kovo::desktop::ui::imgui {
 
+// <windows.h> defines ERROR as a macro; the enumerators are declared with it
+// out of the way, and the LOG_* forms below pass plain numbers, so that they
+// work in any file whatever it included before.
+#pragma push_macro("ERROR")
+#undef ERROR
 enum class LogLevel : int {
   DEBUG = 0,
   INFO = 1,
@@ -14,6 +19,7 @@ enum class LogLevel : int {
   ERROR = 3,
   FATAL = 4,
 };
+#pragma pop_macro("ERROR")
 
 // Replaces the log file path (initially "test.log" in the current folder).
 // Not synchronised: call it before other threads start.
@@ -45,13 +51,13 @@ void Write(LogLevel level, const char* location, Compose&& compose) noexcept {
 #define KOVO_LOG_STRINGIZE(x) KOVO_LOG_STRINGIZE_DETAIL(x)
 #define KOVO_LOG_LOCATION __FILE__ ":" KOVO_LOG_STRINGIZE(__LINE__)
 
-#define KOVO_LOG_AT(level, expression)                                          \
+#define KOVO_LOG_AT(level_number, expression)                                   \
   ::kovo::desktop::ui::imgui::log_detail::Write(                                \
-      ::kovo::desktop::ui::imgui::LogLevel::level, KOVO_LOG_LOCATION,           \
+      static_cast<::kovo::desktop::ui::imgui::LogLevel>(level_number), KOVO_LOG_LOCATION, \
       [&](std::ostringstream& kovo_log_stream) { kovo_log_stream << expression; })
 
-#define LOG_DEBUG(expression) KOVO_LOG_AT(DEBUG, expression)
-#define LOG_INFO(expression) KOVO_LOG_AT(INFO, expression)
-#define LOG_WARN(expression) KOVO_LOG_AT(WARN, expression)
-#define LOG_ERROR(expression) KOVO_LOG_AT(ERROR, expression)
-#define LOG_FATAL(expression) KOVO_LOG_AT(FATAL, expression)
+#define LOG_DEBUG(expression) KOVO_LOG_AT(0, expression)
+#define LOG_INFO(expression) KOVO_LOG_AT(1, expression)
+#define LOG_WARN(expression) KOVO_LOG_AT(2, expression)
+#define LOG_ERROR(expression) KOVO_LOG_AT(3, expression)
+#define LOG_FATAL(expression) KOVO_LOG_AT(4, expression)
