@@ -68,10 +68,20 @@ function(kovo_add_test name)
     if(NOT T_TIMEOUT)
       set(T_TIMEOUT 120)
     endif()
+    # gtest_discover_tests hands PROPERTIES through a script that splits every
+    # list, so a list-valued ENVIRONMENT or LABELS keeps only its first item.
+    # The environment therefore comes from an `env` launcher, which discovery
+    # and every test run use alike.
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+      env "KOVO_ARTIFACTS_DIR=${artifacts}" "KOVO_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+          "KOVO_BUILD_DIR=${CMAKE_BINARY_DIR}" ${T_ENVIRONMENT})
+    set(label native)
+    if(T_THREADS)
+      set(label native-threads)
+    endif()
     gtest_discover_tests(${name}
       TEST_PREFIX "${name}."
-      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "native;${labels}"
-                 ENVIRONMENT "KOVO_ARTIFACTS_DIR=${artifacts};KOVO_SOURCE_DIR=${CMAKE_SOURCE_DIR};KOVO_BUILD_DIR=${CMAKE_BINARY_DIR};${T_ENVIRONMENT}")
+      PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${label})
     return()
   endif()
 
