@@ -21,7 +21,8 @@ kovo_add_test(update_server_tests NATIVE_ONLY
 kovo_add_test(plugin_package_tests WINDOWS_ONLY
   SOURCES stand-in/plugin_package_test_win32.cpp
   LIBS web_installer kovo_update_server_process httplib
-  TIMEOUT 600)
+  TIMEOUT 600
+  SPLIT "PluginPackage.FeaturesShortcut*" "*-PluginPackage.FeaturesShortcut*")
 if(TARGET plugin_package_tests AND TARGET kovo_stand_in_packages)
   add_dependencies(plugin_package_tests kovo_stand_in_packages)
 endif()
