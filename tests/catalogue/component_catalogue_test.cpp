@@ -52,15 +52,18 @@ bool IsIdentifier(const std::string& text) {
 // ---------------------------------------------------------------------------
 
 TEST_F(Catalogue, GroupsInDisplayOrderWithTheirSizes) {
-  const std::vector<std::pair<std::string, size_t>> expected = {
-      {"Extensions", 15}, {"Recommended", 3}, {"Retail online support", 4}, {"Work with external systems", 11}};
+  const std::vector<std::pair<std::string, size_t>> expected = {{"Extensions", 15},
+                                                                {"Recommended", 3},
+                                                                {"Retail online support", 4},
+                                                                {"Work with external systems", 11}};
   std::vector<std::pair<std::string, size_t>> actual;
   for (const auto& [key, members] : GroupComponents()) actual.emplace_back(key, members.size());
   EXPECT_EQ(actual, expected);
 
   Strings groupKeys;
   for (const auto& [key, labels] : ComponentGroups()) groupKeys.push_back(key);
-  EXPECT_EQ(groupKeys, (Strings{"Extensions", "Recommended", "Retail online support", "Work with external systems"}));
+  EXPECT_EQ(groupKeys,
+            (Strings{"Extensions", "Recommended", "Retail online support", "Work with external systems"}));
   EXPECT_EQ(ComponentGroups().at("Recommended").at("ru"), "Рекоммендуемые");
   EXPECT_EQ(ComponentGroups().at("Extensions").at("ru"), "Расширения");
   EXPECT_EQ(ComponentGroups().at("Work with external systems").at("ru"), "Работа с внешними системами");
@@ -115,7 +118,9 @@ TEST(PackageFeatureName, DropsTheFirstWindowsMarkerOnly) {
       {"Scanner_Win", "Scanner_Win"},
       {"CloudDisk", "CloudDisk"},
   };
-  for (const auto& [identifier, expected] : cases) EXPECT_EQ(installer::PackageFeatureName(identifier), expected);
+  for (const auto& [identifier, expected] : cases) {
+    EXPECT_EQ(installer::PackageFeatureName(identifier), expected);
+  }
 }
 
 TEST_F(Catalogue, TicksBecomeFeatureNamesInIdentifierOrder) {
@@ -125,11 +130,15 @@ TEST_F(Catalogue, TicksBecomeFeatureNamesInIdentifierOrder) {
     Strings expected;
   } cases[] = {
       {"nothing ticked", {}, {}},
-      {"two groups, ticked against display order", {"WebDavGateway", "AudioNotes"}, {"AudioNotes", "WebDavGateway"}},
+      {"two groups, ticked against display order",
+       {"WebDavGateway", "AudioNotes"},
+       {"AudioNotes", "WebDavGateway"}},
       {"identifier order, not group order",
        {"StoreSupportChat", "CloudDisk", "AccountingConnector", "EventNotifier"},
        {"AccountingConnector", "CloudDisk", "EventNotifier", "StoreSupportChat"}},
-      {"marker dropped", {"CryptoProvider_win", "LegacyAccountingBridge_win"}, {"CryptoProvider", "LegacyAccountingBridge"}},
+      {"marker dropped",
+       {"CryptoProvider_win", "LegacyAccountingBridge_win"},
+       {"CryptoProvider", "LegacyAccountingBridge"}},
       {"never offered rows stay out", {"AutoUpdate", "CryptoCore_win", "PdfTools"}, {"PdfTools"}},
   };
   for (const auto& c : cases) {

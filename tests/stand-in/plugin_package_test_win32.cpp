@@ -131,8 +131,8 @@ UniqueHandle Start(const std::wstring& commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &process)) {
     return {};
   }
   UniqueHandle thread(process.hThread);
@@ -198,7 +198,8 @@ bool DesktopShortcutExists() {
 
 std::optional<DWORD> ServiceState() {
   UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  UniqueServiceHandle service(manager ? OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS) : nullptr);
+  UniqueServiceHandle service(manager ? OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS)
+                                      : nullptr);
   if (!service) return std::nullopt;
   SERVICE_STATUS status{};
   if (!QueryServiceStatus(service.get(), &status)) return std::nullopt;
@@ -220,10 +221,10 @@ struct InstallChoices {
 // Exactly the parameters the installer passes: a switch that is off is a
 // single blank, so a line may read "CREATE_LINK_ONLINE=  APP_AUTORUN=1".
 std::wstring InstallParameters(const fs::path& package, const InstallChoices& choices, const fs::path& log) {
-  return L"/i \"" + package.wstring() + L"\" INSTALLLOCATION=\"" + choices.folder + L"\" CREATE_LINK_ONLINE=" +
-         (choices.desktopShortcut ? L"1" : L" ") + L" APP_AUTORUN=" + (choices.autoRun ? L"1" : L" ") +
-         L" APP_AUTORUN_TYPE=" + std::to_wstring(choices.autoRunType) + L" " + choices.extra + L" /qn /l*v \"" +
-         log.wstring() + L"\"";
+  return L"/i \"" + package.wstring() + L"\" INSTALLLOCATION=\"" + choices.folder +
+         L"\" CREATE_LINK_ONLINE=" + (choices.desktopShortcut ? L"1" : L" ") + L" APP_AUTORUN=" +
+         (choices.autoRun ? L"1" : L" ") + L" APP_AUTORUN_TYPE=" + std::to_wstring(choices.autoRunType) +
+         L" " + choices.extra + L" /qn /l*v \"" + log.wstring() + L"\"";
 }
 
 std::wstring RemoveParameters(const Package& package, const fs::path& log) {
@@ -272,15 +273,16 @@ class PluginPackage : public ::testing::Test {
       ADD_FAILURE() << "download of " << package.serverPath << " failed";
       return file;
     }
-    std::ofstream(file, std::ios::binary).write(response->body.data(),
-                                                 static_cast<std::streamsize>(response->body.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(response->body.data(), static_cast<std::streamsize>(response->body.size()));
     return file;
   }
 
   static fs::path LogFile(const std::string& name) { return ArtifactsDir() / (name + ".log"); }
 
   static DWORD Install(const Package& package, const InstallChoices& choices, const std::string& caseName) {
-    return RunAndWait(L"msiexec.exe " + InstallParameters(Download(package), choices, LogFile(caseName + "-install")));
+    return RunAndWait(L"msiexec.exe " +
+                      InstallParameters(Download(package), choices, LogFile(caseName + "-install")));
   }
 
   static DWORD Remove(const Package& package, const std::string& caseName) {
@@ -348,17 +350,21 @@ TEST_F(PluginPackage, FeaturesShortcutAndAutostartFollowTheInstallersLines) {
     bool autostartCurrentUser;
     bool autostartAllUsers;
   } cases[] = {
-      {"min-switches-off-custom-folder", kMin, {L"C:\\Плагин тест\\Veltra Company Ltd\\KOVO3Plugin\\", false, false, 2, L""},
+      // clang-format off
+      {"min-switches-off-custom-folder", kMin,
+       {L"C:\\Плагин тест\\Veltra Company Ltd\\KOVO3Plugin\\", false, false, 2, L""},
        DefaultFeatures(kMin), false, false, false},
-      {"full-every-feature-autostart-all-users", kFull, {kDefaultFolder, false, true, 2, L"INSTALLLEVEL=3"},
+      {"full-every-feature-autostart-all-users", kFull,
+       {kDefaultFolder, false, true, 2, L"INSTALLLEVEL=3"},
        EveryFeature(), false, false, true},
-      {"custom-two-components",
-       kFull,
-       {kDefaultFolder, true, false, 1,
-        CustomFeatures(installer::ComponentsFromChecks({{"CryptoProvider_win", true}, {"WebDavGateway", true}}))},
+      {"custom-two-components", kFull,
+       {kDefaultFolder, true, false, 1, CustomFeatures(installer::ComponentsFromChecks(
+                                            {{"CryptoProvider_win", true}, {"WebDavGateway", true}}))},
        WithBaseFeatures({"CryptoProvider", "WebDavGateway"}), true, false, false},
-      {"custom-nothing-ticked", kFull, {L"C:\\Apps\\KOVO3Plugin", false, true, 1, CustomFeatures({})},
+      {"custom-nothing-ticked", kFull,
+       {L"C:\\Apps\\KOVO3Plugin", false, true, 1, CustomFeatures({})},
        WithBaseFeatures({}), false, true, false},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -405,7 +411,8 @@ TEST_F(PluginPackage, ProgramWaitsWithItsSwitchAndEndsWithoutIt) {
   // The installer starts it unquoted, blank in the path and all.
   UniqueHandle waiting = Start(program + L" --wait");
   ASSERT_TRUE(waiting);
-  EXPECT_EQ(WaitForSingleObject(waiting.get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT)) << "--wait ended by itself";
+  EXPECT_EQ(WaitForSingleObject(waiting.get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "--wait ended by itself";
   TerminateProcess(waiting.get(), 0);
   WaitForSingleObject(waiting.get(), 5000);
 

@@ -35,11 +35,16 @@ UpdateServerProcess::UpdateServerProcess(const Options& options) {
   std::vector<std::string> arguments = {
       HostSourceFolder() + "/scripts/update-server.sh",
       "0",
-      "--root", options.buildFolder.empty() ? HostBuildFolder() : options.buildFolder,
-      "--port-file", hostFolder + "/port",
-      "--pid-file", hostFolder + "/pid",
-      "--log", hostFolder + "/server.log",
-      "--lifetime", kLifetimeSeconds,
+      "--root",
+      options.buildFolder.empty() ? HostBuildFolder() : options.buildFolder,
+      "--port-file",
+      hostFolder + "/port",
+      "--pid-file",
+      hostFolder + "/pid",
+      "--log",
+      hostFolder + "/server.log",
+      "--lifetime",
+      kLifetimeSeconds,
   };
   if (options.versionText) {
     arguments.push_back("--version");
@@ -60,7 +65,8 @@ UpdateServerProcess::~UpdateServerProcess() { Stop(); }
 void UpdateServerProcess::Stop() {
   if (processId_.empty()) return;
   StartHostProgram("/bin/kill", {processId_});
-  WaitUntil([&] { return Log().find("update server: stopped") != std::string::npos; }, std::chrono::seconds(10));
+  WaitUntil([&] { return Log().find("update server: stopped") != std::string::npos; },
+            std::chrono::seconds(10));
 }
 
 std::string UpdateServerProcess::Log() const { return ReadFile(folder_ / "server.log"); }

@@ -12,7 +12,9 @@ namespace {
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
-  if (!value || !*value) throw std::runtime_error(std::string(name) + " is not set (run the test through ctest)");
+  if (!value || !*value) {
+    throw std::runtime_error(std::string(name) + " is not set (run the test through ctest)");
+  }
   return value;
 }
 

@@ -121,11 +121,13 @@ TEST_F(Language, ExactlyFiveRowsHaveARussianTextOtherThanTheirKey) {
   EXPECT_EQ(TranslateIn(kLanguageRussian, shortKey),
             "Содержит только основные модули. Если при работе в КОВО вам потребуются дополнительные "
             "возможности они скачаются автоматически.");
-  EXPECT_EQ(TranslateIn(kLanguageEnglish, shortKey),
-            "Contains only core modules. If, when working in LUMO, you need additional features, they will be "
-            "downloaded automatically.");
-  EXPECT_EQ(TranslateIn(kLanguageRussian, longerKey),
-            "Недостаточно прав для установки программы. Войдите в систему как администратор и повторите попытку");
+  EXPECT_EQ(
+      TranslateIn(kLanguageEnglish, shortKey),
+      "Contains only core modules. If, when working in LUMO, you need additional features, they will be "
+      "downloaded automatically.");
+  EXPECT_EQ(
+      TranslateIn(kLanguageRussian, longerKey),
+      "Недостаточно прав для установки программы. Войдите в систему как администратор и повторите попытку");
 }
 
 TEST_F(Language, RepeatedKeyIsOneEntry) {

@@ -23,8 +23,6 @@ struct FeatureRow {
   const char* english;
 };
 
-// The package's default levels (last column of the rows) are the package
-// generator's business, not the installer's.
 constexpr GroupRow kGroupRows[] = {
 #define KOVO_COMPONENT_GROUP(key, russian) {key, russian},
 #define KOVO_COMPONENT(identifier, group, russian, english, defaults)
@@ -33,6 +31,8 @@ constexpr GroupRow kGroupRows[] = {
 #undef KOVO_COMPONENT_GROUP
 };
 
+// The last column, the packages' default levels, is only the package
+// generator's business.
 constexpr FeatureRow kFeatureRows[] = {
 #define KOVO_COMPONENT_GROUP(key, russian)
 #define KOVO_COMPONENT(identifier, group, russian, english, defaults) {identifier, group, russian, english},
@@ -88,7 +88,9 @@ const GroupComponentTable& GroupComponents() {
 const ComponentDescriptionTable& ComponentDescriptions() {
   static const ComponentDescriptionTable descriptions = [] {
     ComponentDescriptionTable table;
-    for (const FeatureRow& row : kFeatureRows) table.emplace(row.identifier, Labels(row.russian, row.english));
+    for (const FeatureRow& row : kFeatureRows) {
+      table.emplace(row.identifier, Labels(row.russian, row.english));
+    }
     return table;
   }();
   return descriptions;
@@ -129,7 +131,9 @@ std::vector<std::string> ComponentsFromChecks(const ComponentCheckTable& checks)
   // the same, it must still not reach the package.
   std::vector<std::string> components;
   for (const auto& [identifier, ticked] : checks) {
-    if (ticked && OfferedIdentifiers().count(identifier) != 0) components.push_back(PackageFeatureName(identifier));
+    if (ticked && OfferedIdentifiers().count(identifier) != 0) {
+      components.push_back(PackageFeatureName(identifier));
+    }
   }
   return components;
 }

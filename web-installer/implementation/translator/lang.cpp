@@ -45,6 +45,7 @@ std::string DesktopShortcutEnglishText() {
 // listed twice (once per page that shows it); the map keeps one entry.
 // ---------------------------------------------------------------------------
 TextTableMap BuildTextTable() {
+  // clang-format off
   const std::initializer_list<TextRow> rows = {
     Text("КОВО", "Lumo"),
     Text("КОВО Плагин", "Lumo Plugin Installer"),
@@ -151,9 +152,11 @@ TextTableMap BuildTextTable() {
     Text("Да", "Yes"),
     Text("Нет", "No"),
   };
+  // clang-format on
   TextTableMap table;
   for (const TextRow& row : rows) {
-    table.emplace(row.key, TextTranslations{{kLanguageRussian, row.russian}, {kLanguageEnglish, row.english}});
+    table.emplace(row.key,
+                  TextTranslations{{kLanguageRussian, row.russian}, {kLanguageEnglish, row.english}});
   }
   return table;
 }
