@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <exception>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -250,23 +251,29 @@ std::wstring WithoutTrailingBackslash(std::wstring folder) {
 class PluginPackage : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server_ = new UpdateServerProcess();
-    downloads_ = new fs::path(fs::temp_directory_path() / "kovo-stand-in-packages");
-    fs::create_directories(*downloads_);
+    try {
+      server_ = std::make_unique<UpdateServerProcess>();
+    } catch (const std::exception& error) {
+      serverProblem_ = error.what();
+    }
+    fs::create_directories(Downloads());
   }
 
   static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
+    server_.reset();
     std::error_code ignored;
-    fs::remove_all(*downloads_, ignored);
-    delete downloads_;
-    downloads_ = nullptr;
+    fs::remove_all(Downloads(), ignored);
   }
 
+  static fs::path Downloads() { return fs::temp_directory_path() / "kovo-stand-in-packages"; }
+
   static fs::path Download(const Package& package) {
-    const fs::path file = *downloads_ / (std::string("kovo3plugin-") + package.name + ".msi");
+    const fs::path file = Downloads() / (std::string("kovo3plugin-") + package.name + ".msi");
     if (fs::exists(file)) return file;
+    if (!server_) {
+      ADD_FAILURE() << "no update server: " << serverProblem_;
+      return file;
+    }
     httplib::Client client("127.0.0.1", server_->Port());
     const auto response = client.Get(package.serverPath);
     if (!response || response->status != 200) {
@@ -293,7 +300,7 @@ class PluginPackage : public ::testing::Test {
   // values, uninstall entry, shortcut, autostart entries, service.
   static void ExpectNothingLeft(const Package& package, const fs::path& folder) {
     std::error_code ignored;
-    EXPECT_FALSE(fs::exists(folder, ignored)) << folder.string();
+    EXPECT_FALSE(fs::exists(folder, ignored)) << folder.u8string();
     if (folder.parent_path().filename() == "Veltra Company Ltd") {
       EXPECT_FALSE(fs::exists(folder.parent_path(), ignored)) << "the company folder came with the package";
     }
@@ -306,12 +313,9 @@ class PluginPackage : public ::testing::Test {
     EXPECT_FALSE(ServiceState());
   }
 
-  static UpdateServerProcess* server_;
-  static fs::path* downloads_;
+  static inline std::unique_ptr<UpdateServerProcess> server_;
+  static inline std::string serverProblem_;
 };
-
-UpdateServerProcess* PluginPackage::server_ = nullptr;
-fs::path* PluginPackage::downloads_ = nullptr;
 
 }  // namespace
 
