@@ -23,15 +23,14 @@ void ReportPercent(std::uint64_t received, std::uint64_t total, std::uint64_t& l
 
 // What the library's error means for someone reading the log.
 std::string DescribeTransportError(httplib::Error error, int lastStatus, const std::string& lastLocation) {
+  const bool unspecific = error == httplib::Error::Success || error == httplib::Error::Unknown;
+  // The library ends a redirect it cannot follow (to https, without a
+  // Location) with no response and no specific error.
+  if (unspecific && lastStatus > 300 && lastStatus < 400) {
+    return "redirect (HTTP status " + std::to_string(lastStatus) + ") to \"" + lastLocation +
+           "\" cannot be followed";
+  }
   switch (error) {
-    case httplib::Error::Success:
-      // The library ends a redirect it cannot follow (to https, without a
-      // Location) with no response and no error.
-      if (lastStatus > 300 && lastStatus < 400) {
-        return "redirect (HTTP status " + std::to_string(lastStatus) + ") to \"" + lastLocation +
-               "\" cannot be followed";
-      }
-      return "no response";
     case httplib::Error::Connection:
       return "cannot connect";
     case httplib::Error::ConnectionTimeout:
