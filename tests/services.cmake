@@ -20,6 +20,10 @@ kovo_add_test(text_conversion_tests
   SOURCES installer/text_conversion_test.cpp
   LIBS web_installer)
 
+kovo_add_test(system_services_posix_tests NATIVE_ONLY
+  SOURCES installer/system_services_posix_test.cpp
+  LIBS web_installer)
+
 kovo_add_test(download_tests THREADS TIMEOUT 300
   SOURCES installer/download_test.cpp
   LIBS web_installer kovo_http_test_server)

@@ -11,7 +11,7 @@
 #include "installer/program_options.h"
 #include "installer/staged_file.h"
 #include "installer/text_conversion.h"
-#include "installer/update_server.h"
+#include "installer/outside_components.h"
 
 namespace kovo::plugin::web::installer {
 
