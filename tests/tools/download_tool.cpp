@@ -2,12 +2,14 @@
 // download (the download benchmark runs it natively and under Wine):
 //   kovo_download_tool <host> <port> <server path> <local path>
 // Prints "bytes=<n> seconds=<s>" and exits with 0 when the download succeeded.
+// The installer's log records go to "<local path>.log".
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include <kovo-ui-imgui/events/event_queuer.h>
+#include <kovo-ui-imgui/logger/logger.h>
 
 #include "installer/controller/installer_engine.h"
 #include "installer/text_conversion.h"
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <host> <port> <server path> <local path>\n", argv[0]);
     return 2;
   }
+  ui::SetLogFile(installer::FromNarrow(std::string(argv[4]) + ".log"));
   ui::EventSystem events;
   ui::SafeQueue queue;
   installer::PageModel model(ui::EventQueuer(queue, events));
