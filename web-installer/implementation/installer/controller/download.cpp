@@ -8,10 +8,10 @@
 #include "installer/controller/installer_engine.h"
 #include "installer/helper.h"
 #include "installer/install_type_table.h"
+#include "installer/outside_components.h"
 #include "installer/program_options.h"
 #include "installer/staged_file.h"
 #include "installer/text_conversion.h"
-#include "installer/outside_components.h"
 
 namespace kovo::plugin::web::installer {
 
