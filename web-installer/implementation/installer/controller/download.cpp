@@ -1,25 +1,70 @@
-// PROVISIONAL: a plain transfer so that callers link; the complete download
-// (failure reporting, streaming to disk, progress) replaces it.
-#include <httplib.h>
-
-#include <fstream>
+// Downloads from the update server into local files. A file is written under
+// a temporary name beside its target and moved over the target only after a
+// complete, successful transfer: a cancel or a failure leaves no partial file
+// and an older file at the target as it was. The body never sits in memory
+// as a whole, whatever the package's size.
+#include <kovo-ui-imgui/logger/logger.h>
 
 #include "installer/controller/installer_engine.h"
+#include "installer/helper.h"
+#include "installer/install_type_table.h"
+#include "installer/outside_components.h"
+#include "installer/program_options.h"
+#include "installer/staged_file.h"
+#include "installer/text_conversion.h"
 
 namespace kovo::plugin::web::installer {
 
 Result InstallerEngine::DownloadToFile(const std::string& serverPath, const std::string& localPath) {
   auto access = model_.Access();
-  access->proceed = true;
-  httplib::Client client(updateServer_.host, updateServer_.port);
-  client.set_follow_location(true);
-  auto response = client.Get(serverPath.c_str());
-  if (!response || response->status < 200 || response->status > 299) return kResultFail;
-  std::ofstream out(localPath, std::ios::binary | std::ios::trunc);
-  out << response->body;
-  return access->proceed ? kResultOk : kResultAbort;
+  PageData& data = *access;
+  data.proceed = true;
+  const UpdateServer server = updateServer_;
+  LOG_INFO("Download of http://" << server.host << ":" << server.port << serverPath << " to " << localPath);
+
+  StagedFile file(localPath);
+  if (!file.Open()) {
+    LOG_ERROR("Download of " << serverPath << " failed: " << file.Error());
+    return kResultFail;
+  }
+  const TransferOutcome outcome =
+      Helper::DownloadFile(server.host, server.port, serverPath, &data.proceed, &data.progress,
+                           [&file](const char* block, std::size_t size) { return file.Write(block, size); });
+
+  if (outcome.end == TransferEnd::Cancelled || !data.proceed) {
+    file.Discard();
+    LOG_INFO("Download of " << serverPath << " cancelled after " << outcome.bytes << " bytes");
+    return kResultAbort;
+  }
+  if (outcome.end == TransferEnd::Failed) {
+    const std::string storeError = file.Error().empty() ? std::string() : " (" + file.Error() + ")";
+    LOG_ERROR("Download of " << serverPath << " failed: " << outcome.failure << storeError << "; HTTP status "
+                             << outcome.status << ", " << outcome.bytes << " bytes received");
+    file.Discard();
+    return kResultFail;
+  }
+  if (!file.Commit()) {
+    LOG_ERROR("Download of " << serverPath << " failed: " << file.Error());
+    return kResultFail;
+  }
+  LOG_INFO("Downloaded " << serverPath << ": HTTP status " << outcome.status << ", " << file.BytesWritten()
+                         << " bytes");
+  return kResultOk;
 }
 
-Result InstallerEngine::DownloadInstallPackage() { return kResultFail; }
+Result InstallerEngine::DownloadInstallPackage() {
+  if (!ProgramOptions::Instance().DownloadPackage()) {
+    LOG_INFO("Package download skipped by the command line");
+    return kResultOk;
+  }
+  const std::string localPath = ToNarrow(workingFolder_) + "/" + kPackageFileName;
+  auto access = model_.Access();
+  const auto type = InstallTypeTable.find(access->installType);
+  if (type == InstallTypeTable.end()) {
+    LOG_ERROR("No package for install type " << static_cast<int>(access->installType));
+    return kResultFail;
+  }
+  return DownloadToFile(type->second.packagePath, localPath);
+}
 
 }  // namespace kovo::plugin::web::installer

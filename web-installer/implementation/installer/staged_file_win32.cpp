@@ -1,0 +1,62 @@
+// Narrow paths are texts of the user's code page (ToNarrow); they are turned
+// back into wide paths with the same code page, so that the file opened is
+// the one the text names whatever the system's own code page is.
+#include <windows.h>
+
+#include "installer/staged_file.h"
+#include "installer/text_conversion.h"
+
+namespace kovo::plugin::web::installer::file_io {
+
+namespace {
+
+std::string LastErrorText() { return "system error " + std::to_string(GetLastError()); }
+
+HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+}  // namespace
+
+FileHandle CreateForWriting(const std::string& path, std::string& reason) {
+  // Shared for reading and writing, as files opened with _SH_DENYNO are.
+  const HANDLE file = CreateFileW(FromNarrow(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    reason = LastErrorText();
+    return kNoFile;
+  }
+  return reinterpret_cast<FileHandle>(file);
+}
+
+bool WriteAll(FileHandle file, const char* data, std::size_t size, std::string& reason) {
+  while (size > 0) {
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(AsHandle(file), data, chunk, &written, nullptr) || written == 0) {
+      reason = LastErrorText();
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool Close(FileHandle file, std::string& reason) {
+  if (!CloseHandle(AsHandle(file))) {
+    reason = LastErrorText();
+    return false;
+  }
+  return true;
+}
+
+bool MoveReplacing(const std::string& from, const std::string& to, std::string& reason) {
+  if (!MoveFileExW(FromNarrow(from).c_str(), FromNarrow(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    reason = LastErrorText();
+    return false;
+  }
+  return true;
+}
+
+void RemoveFile(const std::string& path) { DeleteFileW(FromNarrow(path).c_str()); }
+
+}  // namespace kovo::plugin::web::installer::file_io
