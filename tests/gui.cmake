@@ -9,3 +9,14 @@ kovo_add_test(gui_framework_tests NATIVE_ONLY THREADS
     gui/key_mapper_test.cpp
     gui/texture_test.cpp
   LIBS kovo_ui_headless kovo_stb_image_write)
+
+kovo_add_test(gui_window_tests WINDOWS_ONLY DISPLAY TIMEOUT 300
+  SOURCES
+    gui/wine/host_programs.cpp
+    gui/wine/showcase_test.cpp
+    gui/wine/window_parts_test.cpp
+  LIBS kovo_ui_gui kovo_stb_image_write
+  SPLIT "Showcase.*" "-Showcase.*")
+if(TARGET gui_window_tests)
+  target_include_directories(gui_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/kovo-ui-imgui/implementation)
+endif()

@@ -4,6 +4,8 @@
 The glyphs sit in the private-use block the views draw from (U+E600 to
 U+EB56). Each is drawn on a 1000-unit em inside a box centred between the
 font's ascent and descent, so that Dear ImGui centres it in a line of text.
+A blank space glyph comes with them: Dear ImGui draws it between icons, and
+for a code point the font lacks, instead of some other icon.
 
 usage: make_icon_font.py <output.ttf>
 """
@@ -16,6 +18,7 @@ UNITS_PER_EM = 1000
 ASCENT = 800
 DESCENT = -200
 ADVANCE = 1000
+SPACE_ADVANCE = 300
 # The square every icon is drawn in; its centre is the middle of the line.
 BOX_LEFT, BOX_RIGHT = 200, 800
 BOX_BOTTOM, BOX_TOP = 0, 600
@@ -64,8 +67,13 @@ def draw_close(pen):
     polygon(pen, [(l, t), (l + d, t), (r, b + d), (r, b), (r - d, b), (l, t - d)])
 
 
+def draw_nothing(pen):
+    pass
+
+
 GLYPHS = [
     # (code point, glyph name, outline)
+    (0x0020, "space", draw_nothing),
     (0xE600, "block", draw_block),
     (0xEA2F, "maximise", draw_maximise),
     (0xEAE5, "minimise", draw_minimise),
@@ -92,7 +100,8 @@ def main(output):
     for name in names:
         glyph = outlines[name]
         glyph.recalcBounds(builder.font["glyf"])
-        metrics[name] = (ADVANCE, getattr(glyph, "xMin", 0))
+        advance = SPACE_ADVANCE if name == "space" else ADVANCE
+        metrics[name] = (advance, getattr(glyph, "xMin", 0))
     builder.setupHorizontalMetrics(metrics)
     builder.setupHorizontalHeader(ascent=ASCENT, descent=DESCENT)
     builder.setupNameTable({"familyName": "Kovo Icons", "styleName": "Regular"})

@@ -150,5 +150,11 @@ TEST(FontCache, TextFontsCarryRussianTextAndOnlyIconFontsCarryIcons) {
       const float middle = (glyph->Y0 + glyph->Y1) / 2;
       EXPECT_NEAR(middle, entry.font->FontSize / 2, 1.0f) << std::hex << c;
     }
+    if (icon_font) {
+      // A code point without an icon draws nothing, not some other icon.
+      const ImFontGlyph* missing = entry.font->FindGlyph(0xE601);
+      ASSERT_NE(missing, nullptr);
+      EXPECT_FALSE(missing->Visible);
+    }
   }
 }

@@ -30,8 +30,10 @@ const ImWchar* TextGlyphRanges() {
   return ranges;
 }
 
+// The icons, and the blank that separates them and stands in for a code
+// point the font lacks (Dear ImGui would otherwise draw its last glyph).
 const ImWchar* IconGlyphRanges() {
-  static const ImWchar ranges[] = {0xE600, 0xEB56, 0};
+  static const ImWchar ranges[] = {0x0020, 0x0020, 0xE600, 0xEB56, 0};
   return ranges;
 }
 

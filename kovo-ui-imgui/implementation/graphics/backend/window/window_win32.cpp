@@ -105,11 +105,18 @@ WindowWin32::WindowWin32(const WNDCLASSEXW& window_class, std::wstring class_nam
     : vsync_(vsync), window_class_(window_class), class_name_(std::move(class_name)) {}
 
 WindowWin32::~WindowWin32() {
-  ClearMessageHandlers();
-  if (handle_ && !destroyed_) {
-    destroying_ = true;
-    DestroyWindow(handle_);
+  // A window that never came to be leaves the handlers of others alone.
+  if (handle_) {
+    ClearMessageHandlers();
+    if (!destroyed_) {
+      destroying_ = true;
+      DestroyWindow(handle_);
+    }
   }
+  UnregisterOwnClass();
+}
+
+void WindowWin32::UnregisterOwnClass() {
   if (window_class_.lpszClassName) UnregisterClassW(window_class_.lpszClassName, window_class_.hInstance);
 }
 

@@ -72,6 +72,7 @@ class WindowWin32 final : public Window {
   static WindowWin32* FromHandle(HWND hwnd);
   std::optional<LRESULT> HandleOwnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void PumpMessages();
+  void UnregisterOwnClass();
   void Dispatch(const MSG& message);
 
   Win32KeyMapper key_mapper_;
