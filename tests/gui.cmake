@@ -20,3 +20,10 @@ kovo_add_test(gui_window_tests WINDOWS_ONLY DISPLAY TIMEOUT 300
 if(TARGET gui_window_tests)
   target_include_directories(gui_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/kovo-ui-imgui/implementation)
 endif()
+
+# The window benchmark (scripts/bench.sh window); a tool, not a test.
+if(WIN32 AND KOVO_BUILD_TESTS)
+  add_executable(window_bench gui/wine/window_bench.cpp)
+  kovo_project_target(window_bench)
+  target_link_libraries(window_bench PRIVATE kovo_ui_gui)
+endif()

@@ -35,11 +35,17 @@ std::optional<std::vector<std::uint8_t>> ReadUsableFont(const FontFileReader& re
 
 // The atlas copies the data it is given when it does not own it, so neither
 // the embedded arrays nor the file buffers need to outlive this call.
+//
+// Horizontal oversampling: 2 instead of ImGui's 3 for text halves the atlas
+// (2048 x 2048 instead of 2048 x 4096 for the seventeen faces, 16 MB less as
+// a texture, and a faster first frame with a software device) for a
+// difference ImGui itself calls minimal; pixel-snapped icons need none.
 ImFont* AddFont(ImFontAtlas& atlas, const std::uint8_t* data, std::size_t size, float pixels,
                 const ImWchar* ranges, bool pixel_snap = false) {
   ImFontConfig config;
   config.FontDataOwnedByAtlas = false;
   config.PixelSnapH = pixel_snap;
+  config.OversampleH = pixel_snap ? 1 : 2;
   return atlas.AddFontFromMemoryTTF(const_cast<std::uint8_t*>(data), static_cast<int>(size),
                                     pixels, &config, ranges);
 }
