@@ -20,6 +20,7 @@ rm -rf "$bench_dir"
 mkdir -p "$bench_dir"
 trap 'bash scripts/wine/remove-prefixes.sh "$run_dir" >/dev/null' EXIT
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 export KOVO_WINE_RUN_DIR="$run_dir"
 export KOVO_WINE_GROUP=window-bench
 export KOVO_WINE_DISPLAY=1
@@ -29,4 +30,5 @@ result_windows="$(kovo_windows_path "$bench_dir")\\window-bench.txt"
 bash scripts/wine/run-test.sh "$top/build/mingw64/tests/window_bench.exe" \
   "$result_windows" "$bench_dir" "$idle_seconds" "$(getconf CLK_TCK)"
 
+echo "load average before the runs: $load_before (the figures depend on what else runs)"
 cat "$bench_dir/window-bench.txt"

@@ -142,7 +142,8 @@ TEST(Application, WithoutAControllerExecReturnsOneAndStartsNoThread) {
   }
 }
 
-TEST(Application, PollingLoopEndsWhenTheControllerFinishesAndClearsEveryFrame) {
+TEST(Application, PollingLoopEndsWhenTheControllerFinishes) {
+  LogCapture log;
   Script script;
   script.update = [](int) { return false; };
   auto run = MakeApplication(script, false);
@@ -150,8 +151,20 @@ TEST(Application, PollingLoopEndsWhenTheControllerFinishesAndClearsEveryFrame) {
 
   EXPECT_EQ(script.updates, 1);
   EXPECT_TRUE(script.destroyed);
+  EXPECT_TRUE(log.Contains("CONTROLLER END"));
+}
+
+TEST(Application, EveryFrameIsClearedWithTheClearColourAndPresented) {
+  Script script;
+  script.on_draw = [&](int frame) {
+    if (frame == 5) script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::Exit{}); });
+  };
+  auto run = MakeApplication(script, false);
+  EXPECT_EQ(ExecWithin(*run.app, 5s, run.gui->Null()), 0);
+
   const auto& device = run.gui->NullDevice();
-  EXPECT_GE(device.Presents(), 1);
+  EXPECT_GE(device.Presents(), 5);
+  EXPECT_EQ(device.Presents(), script.draws);
   EXPECT_EQ(device.Clears(), device.Presents());
   EXPECT_EQ(run.gui->RenderedFrames(), device.Presents());
   const float expected[4] = {0.45f, 0.55f, 0.60f, 1.00f};
@@ -162,8 +175,14 @@ TEST(Application, WaitingLoopDrawsAtOnceThenOnlyWhenWokenAndEndsPromptlyOnExit) 
   LogCapture log;
   Script script;
   std::promise<void> idle;
+  std::atomic<bool> exit_wanted{false};
   script.on_draw = [&](int frame) {
     if (frame == 1) idle.set_value();
+    // Posted from the GUI thread, as views do: a thread that posts must not
+    // still be inside the queue when Exec returns and destroys it.
+    if (exit_wanted.exchange(false)) {
+      script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::Exit{}); });
+    }
   };
   auto run = MakeApplication(script, true);
   auto& window = run.gui->Null();
@@ -180,8 +199,9 @@ TEST(Application, WaitingLoopDrawsAtOnceThenOnlyWhenWokenAndEndsPromptlyOnExit) 
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(script.draws, 2);
     // Exit ends the logic thread; nothing but the loop's own wake-up ends the
-    // message wait.
-    script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::Exit{}); });
+    // message wait that follows.
+    exit_wanted = true;
+    window.PostEmptyEvent();
   });
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(ExecWithin(*run.app, 10s, window), 0);
@@ -190,7 +210,8 @@ TEST(Application, WaitingLoopDrawsAtOnceThenOnlyWhenWokenAndEndsPromptlyOnExit) 
   EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
   EXPECT_TRUE(log.Contains("EXITING THE APPLICATION"));
   EXPECT_FALSE(log.Contains("RedrawUiEvent"));
-  EXPECT_GE(window.EmptyEventsPosted(), 3);  // the first wait, the redraw, the end
+  // The first wait, the redraw, the test's own, the end.
+  EXPECT_EQ(window.EmptyEventsPosted(), 4);
 }
 
 TEST(Application, PollingModeConnectsNothingToRedrawRequests) {

@@ -299,8 +299,12 @@ TEST(Showcase, AFramelessWindowShowsItsContentAndAnswersRealInput) {
     EXPECT_TRUE(state.OnGui([&] { return showcase->gui->GetClipboard().SetText(text); }));
     EXPECT_EQ(state.OnGui([] { return showcase->gui->GetClipboard().GetText(); }), text);
 
-    ui::EventSystem* events = state.events;
-    state.queue->Emplace([events] { events->Dispatch(ui::Events::System::Exit{}); });
+    // Posted from the GUI thread: this thread must not still be inside the
+    // queue when Exec returns and destroys it.
+    state.OnGui([] {
+      ui::EventSystem* events = showcase->events;
+      showcase->queue->Emplace([events] { events->Dispatch(ui::Events::System::Exit{}); });
+    });
   });
 
   EXPECT_EQ(app->Exec(), 0);

@@ -99,6 +99,7 @@ long long ProcessTicks(const std::string& pid) {
 struct Measurement {
   std::atomic<int> frames{0};
   std::atomic<std::int64_t> second_frame_time{0};
+  std::atomic<bool> exit_wanted{false};
   ui::EventSystem* events = nullptr;
   ui::SafeQueue* queue = nullptr;
 };
@@ -113,6 +114,10 @@ class IdlePage final : public ui::IController {
   }
   bool Update() override { return true; }
   void Draw() override {
+    if (measurement->exit_wanted.exchange(false)) {
+      ui::EventSystem* events = measurement->events;
+      measurement->queue->Emplace([events] { events->Dispatch(ui::Events::System::Exit{}); });
+    }
     // The first frame is presented when the second one begins.
     if (++measurement->frames == 2) measurement->second_frame_time = WallClock();
     gui_.GetWindow().ShowFrameless("КОВО Плагин##bench", 800, 700);
@@ -175,8 +180,11 @@ int RunChild(const std::string& mode, int idle_seconds, int ticks_per_second, st
       result << " first_frame_ms=" << (state.second_frame_time - launch_time) / 10000.0;
     }
     result << "\n";
-    ui::EventSystem* events = state.events;
-    state.queue->Emplace([events] { events->Dispatch(ui::Events::System::Exit{}); });
+    result.close();
+    // The GUI thread posts the exit: this thread must not still be inside the
+    // queue when Exec returns and destroys it.
+    state.exit_wanted = true;
+    app->Gui().GetWindow().PostEmptyEvent();
   });
   const int exit_code = app->Exec();
   meter.join();
