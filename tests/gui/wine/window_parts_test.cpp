@@ -254,6 +254,8 @@ TEST(WindowWin32, AFramelessWindowIsCentredCaptionedAndTurnsCloseIntoARequest) {
   window->ShowFrameless("Lumo Plugin##main", 400, 300);
   EXPECT_EQ(window->GetRect(hwnd), (ui::ScreenRect{10, 20, 400, 300}));
   EXPECT_EQ(FindWindowW(nullptr, L"Lumo Plugin"), hwnd);
+  window->SetPlacement(hwnd, 30, 40, 420, 310);
+  EXPECT_EQ(window->GetRect(hwnd), (ui::ScreenRect{30, 40, 420, 310}));
 
   // Alt+F4 arrives as the system command, then WM_CLOSE.
   for (auto post : {+[](HWND h) { PostMessageW(h, WM_CLOSE, 0, 0); },
