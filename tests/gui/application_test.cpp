@@ -120,7 +120,8 @@ TEST(Application, WithoutAControllerExecReturnsOneAndStartsNoThread) {
     const char* name;
     ui::Application::ControllerFactory factory;
   } cases[] = {
-      {"factory returns nothing", [](ui::EventSystem&, ui::SafeQueue&, ui::GUIContext&) {
+      {"factory returns nothing",
+       [](ui::EventSystem&, ui::SafeQueue&, ui::GUIContext&) {
          return std::unique_ptr<ui::IController>();
        }},
       {"controller constructor throws",
@@ -157,7 +158,8 @@ TEST(Application, PollingLoopEndsWhenTheControllerFinishes) {
 TEST(Application, EveryFrameIsClearedWithTheClearColourAndPresented) {
   Script script;
   script.on_draw = [&](int frame) {
-    if (frame == 5) script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::Exit{}); });
+    if (frame == 5)
+      script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::Exit{}); });
   };
   auto run = MakeApplication(script, false);
   EXPECT_EQ(ExecWithin(*run.app, 5s, run.gui->Null()), 0);
@@ -194,7 +196,8 @@ TEST(Application, WaitingLoopDrawsAtOnceThenOnlyWhenWokenAndEndsPromptlyOnExit) 
     const int idle_draws = script.draws;
     EXPECT_EQ(idle_draws, 1);
     // A redraw request from the logic thread wakes the loop once.
-    script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::RedrawUiEvent{}); });
+    script.Emit(
+        [](ui::EventSystem& events) { events.Dispatch(ui::Events::System::RedrawUiEvent{}); });
     EXPECT_TRUE(WaitUntil([&] { return script.draws == 2; }, 5s));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(script.draws, 2);
@@ -270,9 +273,8 @@ TEST(Application, PollingWithVsyncNeverDrawsFasterThanSixtyFramesASecond) {
     std::chrono::steady_clock::time_point first_frame;
     script.on_draw = [&](int frame) {
       if (frame == 1) first_frame = std::chrono::steady_clock::now();
-      if (std::chrono::steady_clock::now() - first_frame >= 500ms) script.Emit([](ui::EventSystem& events) {
-          events.Dispatch(ui::Events::System::Exit{});
-        });
+      if (std::chrono::steady_clock::now() - first_frame >= 500ms)
+        script.Emit([](ui::EventSystem& events) { events.Dispatch(ui::Events::System::Exit{}); });
     };
     auto run = MakeApplication(script, false, c.vsync);
     ASSERT_EQ(ExecWithin(*run.app, 10s, run.gui->Null()), 0);

@@ -68,7 +68,9 @@ TEST(FontCache, LoadsTheSeventeenRequestsInOrderAndNothingElse) {
     EXPECT_EQ(entry.request.size, sizes[i]);
     EXPECT_EQ(entry.font, atlas.Fonts[i]) << i;
     EXPECT_FLOAT_EQ(entry.font->FontSize, static_cast<float>(sizes[i])) << i;
-    const auto kind = i < 10 ? ui::FontKind::Regular : i == 10 ? ui::FontKind::Bold : ui::FontKind::Icons;
+    const auto kind = i < 10    ? ui::FontKind::Regular
+                      : i == 10 ? ui::FontKind::Bold
+                                : ui::FontKind::Icons;
     EXPECT_EQ(entry.request.kind, kind) << i;
   }
   EXPECT_TRUE(atlas.IsBuilt());
@@ -105,7 +107,8 @@ TEST(FontCache, SystemFilesAreUsedWhenPresentAndTheEmbeddedTextFontOtherwise) {
       const Source expected = entry.request.kind == ui::FontKind::Regular ? c.regular_source
                               : entry.request.kind == ui::FontKind::Bold  ? c.bold_source
                                                                           : Source::EmbeddedIcons;
-      EXPECT_EQ(SourceOf(entry.font, system), expected) << int(entry.request.kind) << "/" << int(entry.request.size);
+      EXPECT_EQ(SourceOf(entry.font, system), expected)
+          << int(entry.request.kind) << "/" << int(entry.request.size);
     }
     // The regular file is read once for all ten sizes.
     EXPECT_EQ(system.reads[ui::kRegularFontFile], 1);
@@ -132,13 +135,14 @@ TEST(FontCache, TextFontsCarryRussianTextAndOnlyIconFontsCarryIcons) {
   const auto cache = ui::FontCache::Build(atlas, none.Reader());
   // Cyrillic letters, Latin, and the punctuation of Russian texts that ImGui's
   // Cyrillic range lacks.
-  const ImWchar text_characters[] = {u'К', u'О', u'В', u'ё', u'Ї', u'A', u'z', u'«', u'»',
-                                     0x2013, 0x2014, 0x2026, 0x2116};
+  const ImWchar text_characters[] = {u'К', u'О', u'В',   u'ё',   u'Ї',   u'A',  u'z',
+                                     u'«', u'»', 0x2013, 0x2014, 0x2026, 0x2116};
   const ImWchar icons[] = {0xE600, 0xEA2F, 0xEAE5, 0xEAEC};
 
   for (const auto& entry : cache.Entries()) {
     const bool icon_font = entry.request.kind == ui::FontKind::Icons;
-    SCOPED_TRACE(std::to_string(int(entry.request.kind)) + "/" + std::to_string(entry.request.size));
+    SCOPED_TRACE(std::to_string(int(entry.request.kind)) + "/" +
+                 std::to_string(entry.request.size));
     for (ImWchar c : text_characters) {
       EXPECT_EQ(entry.font->FindGlyphNoFallback(c) != nullptr, !icon_font) << std::hex << c;
     }

@@ -19,6 +19,7 @@ struct Translation {
 
 TEST(Win32KeyMapper, ToNativeSearchesTheNormalTableThenTheExtendedOne) {
   const ui::Win32KeyMapper mapper;
+  // clang-format off
   const Translation cases[] = {
       {4, 13},      // Enter
       {102, 13},    // keypad Enter: extended table only
@@ -38,6 +39,7 @@ TEST(Win32KeyMapper, ToNativeSearchesTheNormalTableThenTheExtendedOne) {
       {5, std::nullopt},
       {255, std::nullopt},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(mapper.ToNative(static_cast<ui::Key>(c.from)), c.to) << "key " << c.from;
   }
@@ -45,6 +47,7 @@ TEST(Win32KeyMapper, ToNativeSearchesTheNormalTableThenTheExtendedOne) {
 
 TEST(Win32KeyMapper, FromNativeNeverProducesKeysOfTheExtendedTable) {
   const ui::Win32KeyMapper mapper;
+  // clang-format off
   const Translation cases[] = {
       {13, 4},      // Enter, never keypad Enter
       {33, 100},    // keypad Page Up, never 23
@@ -59,6 +62,7 @@ TEST(Win32KeyMapper, FromNativeNeverProducesKeysOfTheExtendedTable) {
       {-1, std::nullopt},
       {1000, std::nullopt},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const auto key = mapper.FromNative(c.from);
     EXPECT_EQ(key ? std::optional<int>(*key) : std::nullopt, c.to) << "virtual key " << c.from;

@@ -15,7 +15,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes Staging(int width, int height) { return Bytes(static_cast<std::size_t>(width * height * 4), 0xAA); }
+Bytes Staging(int width, int height) {
+  return Bytes(static_cast<std::size_t>(width * height * 4), 0xAA);
+}
 
 // A PNG made in memory, so that decoding is tested on real encoder output.
 Bytes EncodePng(int width, int height, int channels, const Bytes& pixels) {
@@ -41,9 +43,11 @@ TEST(TextureStaging, ThreeBytePixelsGetAnOpaqueFourthByteAndFourBytePixelsAreCop
   } cases[] = {
       {ui::PixelFormat::Rgb, rgb, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12, 255}},
       {ui::PixelFormat::Bgr, rgb, {1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255, 10, 11, 12, 255}},
-      {ui::PixelFormat::Rgba, {1, 2, 3, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
+      {ui::PixelFormat::Rgba,
+       {1, 2, 3, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
        {1, 2, 3, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
-      {ui::PixelFormat::Bgra, {1, 2, 3, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
+      {ui::PixelFormat::Bgra,
+       {1, 2, 3, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
        {1, 2, 3, 0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
   };
   for (const auto& c : cases) {
@@ -58,9 +62,14 @@ TEST(TextureStaging, APixelBufferOfAnotherSizeIsRefusedAndNothingIsWritten) {
     ui::PixelFormat format;
     std::size_t size;
   } cases[] = {
-      {ui::PixelFormat::Rgb, 0},  {ui::PixelFormat::Rgb, 11},  {ui::PixelFormat::Rgb, 13},
-      {ui::PixelFormat::Rgb, 16}, {ui::PixelFormat::Rgba, 12}, {ui::PixelFormat::Rgba, 15},
-      {ui::PixelFormat::Bgra, 17}, {ui::PixelFormat::Bgr, 4},
+      {ui::PixelFormat::Rgb, 0},
+      {ui::PixelFormat::Rgb, 11},
+      {ui::PixelFormat::Rgb, 13},
+      {ui::PixelFormat::Rgb, 16},
+      {ui::PixelFormat::Rgba, 12},
+      {ui::PixelFormat::Rgba, 15},
+      {ui::PixelFormat::Bgra, 17},
+      {ui::PixelFormat::Bgr, 4},
       {static_cast<ui::PixelFormat>(7), 16},
   };
   for (const auto& c : cases) {
@@ -85,8 +94,7 @@ TEST(TextureStaging, FormatsMapToTheirDeviceFormatsAndSizesNeverOverflow) {
   if (sizeof(std::size_t) == 4) {
     EXPECT_FALSE(ui::ImageByteCount(huge, huge, 4));
   } else {
-    EXPECT_EQ(ui::ImageByteCount(huge, huge, 4),
-              std::size_t(huge) * std::size_t(huge) * 4u);
+    EXPECT_EQ(ui::ImageByteCount(huge, huge, 4), std::size_t(huge) * std::size_t(huge) * 4u);
   }
 }
 

@@ -61,7 +61,8 @@ class LogicEndSignal final : public IControlledThreadPolicy {
 };
 
 std::unique_ptr<IController> MakeController(const Application::ControllerFactory& factory,
-                                            EventSystem& events, SafeQueue& queue, GUIContext& gui) {
+                                            EventSystem& events, SafeQueue& queue,
+                                            GUIContext& gui) {
   try {
     return factory ? factory(events, queue, gui) : nullptr;
   } catch (const std::exception& error) {
@@ -92,8 +93,8 @@ std::unique_ptr<Application> Application::Create(ApplicationCreateInfo&& info,
 Application::Application(const bool& wait_events, std::unique_ptr<GUIContext>&& gui,
                          ControllerFactory&& factory)
     : wait_events_(wait_events), gui_(std::move(gui)), factory_(std::move(factory)) {
-  LOG_INFO("Application initialized with event handling mode : "
-           << (wait_events_ ? "waiting" : "polling"));
+  LOG_INFO("Application initialized with event handling mode : " << (wait_events_ ? "waiting"
+                                                                                  : "polling"));
 }
 
 int Application::Exec() {

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <cstring>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "platform/text_conversion_win32.h"
 

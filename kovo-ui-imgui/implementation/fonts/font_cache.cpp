@@ -46,8 +46,8 @@ ImFont* AddFont(ImFontAtlas& atlas, const std::uint8_t* data, std::size_t size, 
   config.FontDataOwnedByAtlas = false;
   config.PixelSnapH = pixel_snap;
   config.OversampleH = pixel_snap ? 1 : 2;
-  return atlas.AddFontFromMemoryTTF(const_cast<std::uint8_t*>(data), static_cast<int>(size),
-                                    pixels, &config, ranges);
+  return atlas.AddFontFromMemoryTTF(const_cast<std::uint8_t*>(data), static_cast<int>(size), pixels,
+                                    &config, ranges);
 }
 
 ImFont* AddEmbeddedText(ImFontAtlas& atlas, float pixels) {

@@ -17,8 +17,8 @@ std::optional<DecodedImage> DecodeImage(const std::uint8_t* data, std::size_t si
   int width = 0;
   int height = 0;
   int channels_in_file = 0;
-  std::unique_ptr<stbi_uc, StbImageFree> pixels(stbi_load_from_memory(
-      data, static_cast<int>(size), &width, &height, &channels_in_file, 4));
+  std::unique_ptr<stbi_uc, StbImageFree> pixels(
+      stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels_in_file, 4));
   if (!pixels) return std::nullopt;
   const auto byte_count = ImageByteCount(width, height, 4);
   if (!byte_count) return std::nullopt;

@@ -32,11 +32,11 @@ constexpr std::array<Pair, 109> MakeNormalTable() {
   AddRun(table, used, 91, 109, 2);  // keypad subtract, decimal
   // Without the extended-key flag the arrows, Home, End, Page Up/Down, Insert
   // and Delete are the keypad's keys.
-  AddRun(table, used, 94, 37, 4);  // keypad arrows
-  AddRun(table, used, 98, 36, 1);  // keypad Home
-  AddRun(table, used, 99, 35, 1);  // keypad End
-  AddRun(table, used, 100, 33, 2);   // keypad Page Up, Page Down
-  AddRun(table, used, 103, 45, 2);   // keypad Insert, Delete
+  AddRun(table, used, 94, 37, 4);     // keypad arrows
+  AddRun(table, used, 98, 36, 1);     // keypad Home
+  AddRun(table, used, 99, 35, 1);     // keypad End
+  AddRun(table, used, 100, 33, 2);    // keypad Page Up, Page Down
+  AddRun(table, used, 103, 45, 2);    // keypad Insert, Delete
   AddRun(table, used, 105, 112, 24);  // F1-F24
   AddRun(table, used, 130, 145, 2);   // Scroll Lock, 146
   AddRun(table, used, 137, 160, 1);   // left Shift

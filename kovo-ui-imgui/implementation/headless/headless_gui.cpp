@@ -58,14 +58,19 @@ std::u32string DecodeUtf8(std::string_view text) {
   std::u32string decoded;
   for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    int length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
+    int length = byte < 0x80           ? 1
+                 : (byte >> 5) == 0x6  ? 2
+                 : (byte >> 4) == 0xE  ? 3
+                 : (byte >> 3) == 0x1E ? 4
+                                       : 0;
     if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
       decoded += U'\uFFFD';
       ++i;
       continue;
     }
     char32_t codepoint = length == 1 ? byte : byte & (0xFF >> (length + 1));
-    for (int k = 1; k < length; ++k) codepoint = (codepoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    for (int k = 1; k < length; ++k)
+      codepoint = (codepoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     decoded += codepoint;
     i += static_cast<std::size_t>(length);
   }
@@ -124,7 +129,8 @@ std::string ReadText(const ImDrawList& list, const ImDrawCmd& command,
     if (quad) {
       const ImDrawVert& top_left = vertices[a];
       const ImDrawVert& bottom_right = vertices[a + 2];
-      const auto found = glyphs.find({top_left.uv.x, top_left.uv.y, bottom_right.uv.x, bottom_right.uv.y});
+      const auto found =
+          glyphs.find({top_left.uv.x, top_left.uv.y, bottom_right.uv.x, bottom_right.uv.y});
       if (found != glyphs.end()) {
         text.Add(found->second, top_left.pos.x, top_left.pos.y);
         i += 6;
@@ -304,7 +310,9 @@ void HeadlessGui::ReleaseKey(Key key) {
   }
 }
 
-void HeadlessGui::TypeText(std::string_view utf8) { Window().MutableInput().characters += DecodeUtf8(utf8); }
+void HeadlessGui::TypeText(std::string_view utf8) {
+  Window().MutableInput().characters += DecodeUtf8(utf8);
+}
 
 const FrameReport& HeadlessGui::Click(float x, float y, const Draw& draw, int button) {
   MoveMouse(x, y);

@@ -138,7 +138,8 @@ void NullGraphicsDevice::Clear(const float color[4]) {
   std::copy(color, color + 4, last_clear_color_);
 }
 
-std::unique_ptr<Texture> NullGraphicsDevice::CreateTexture(int width, int height, PixelFormat format) {
+std::unique_ptr<Texture> NullGraphicsDevice::CreateTexture(int width, int height,
+                                                           PixelFormat format) {
   // What a device refuses: no size, an unknown format, more than fits.
   const bool creatable = !fail_textures_ && TextureFormatNumber(format).has_value() &&
                          ImageByteCount(width, height, 4).has_value() && width <= 16384 &&
@@ -170,13 +171,13 @@ NullGuiContext::NullGuiContext(Options options)
   // Keys are Windows virtual-key codes here as on Windows, so that the same
   // key numbers work in both.
   const std::pair<ImGuiKey, int> key_map[] = {
-      {ImGuiKey_Tab, 9},        {ImGuiKey_LeftArrow, 37}, {ImGuiKey_RightArrow, 39},
-      {ImGuiKey_UpArrow, 38},   {ImGuiKey_DownArrow, 40}, {ImGuiKey_PageUp, 33},
-      {ImGuiKey_PageDown, 34},  {ImGuiKey_Home, 36},      {ImGuiKey_End, 35},
-      {ImGuiKey_Insert, 45},    {ImGuiKey_Delete, 46},    {ImGuiKey_Backspace, 8},
-      {ImGuiKey_Space, 32},     {ImGuiKey_Enter, 13},     {ImGuiKey_Escape, 27},
-      {ImGuiKey_KeyPadEnter, 13}, {ImGuiKey_A, 'A'},      {ImGuiKey_C, 'C'},
-      {ImGuiKey_V, 'V'},        {ImGuiKey_X, 'X'},        {ImGuiKey_Y, 'Y'},
+      {ImGuiKey_Tab, 9},          {ImGuiKey_LeftArrow, 37}, {ImGuiKey_RightArrow, 39},
+      {ImGuiKey_UpArrow, 38},     {ImGuiKey_DownArrow, 40}, {ImGuiKey_PageUp, 33},
+      {ImGuiKey_PageDown, 34},    {ImGuiKey_Home, 36},      {ImGuiKey_End, 35},
+      {ImGuiKey_Insert, 45},      {ImGuiKey_Delete, 46},    {ImGuiKey_Backspace, 8},
+      {ImGuiKey_Space, 32},       {ImGuiKey_Enter, 13},     {ImGuiKey_Escape, 27},
+      {ImGuiKey_KeyPadEnter, 13}, {ImGuiKey_A, 'A'},        {ImGuiKey_C, 'C'},
+      {ImGuiKey_V, 'V'},          {ImGuiKey_X, 'X'},        {ImGuiKey_Y, 'Y'},
       {ImGuiKey_Z, 'Z'},
   };
   for (const auto& [key, virtual_key] : key_map) io.KeyMap[key] = virtual_key;
@@ -206,8 +207,8 @@ void NullGuiContext::SetItemObserver(ImGuiItemObserver* observer) {
 void NullGuiContext::NewFrame() {
   ImGui::SetCurrentContext(imgui_);
   ImGuiIO& io = ImGui::GetIO();
-  io.DisplaySize = ImVec2(static_cast<float>(window_.ClientWidth()),
-                          static_cast<float>(window_.ClientHeight()));
+  io.DisplaySize =
+      ImVec2(static_cast<float>(window_.ClientWidth()), static_cast<float>(window_.ClientHeight()));
   io.DeltaTime = 1.0f / 60.0f;
 
   const NullWindow::Input& input = window_.CurrentInput();
@@ -227,12 +228,14 @@ void NullGuiContext::NewFrame() {
     if (key >= 0 && key < IM_ARRAYSIZE(io.KeysDown)) io.KeysDown[key] = true;
   }
   const auto down = [&input](std::initializer_list<int> keys) {
-    return std::any_of(keys.begin(), keys.end(), [&input](int key) { return input.keys_down.count(key) > 0; });
+    return std::any_of(keys.begin(), keys.end(),
+                       [&input](int key) { return input.keys_down.count(key) > 0; });
   };
   io.KeyShift = down({16, 160, 161});
   io.KeyCtrl = down({17, 162, 163});
   io.KeyAlt = down({18, 164, 165});
-  for (char32_t character : input.characters) io.AddInputCharacter(static_cast<unsigned>(character));
+  for (char32_t character : input.characters)
+    io.AddInputCharacter(static_cast<unsigned>(character));
   window_.MutableInput().characters.clear();
 
   ImGui::NewFrame();

@@ -28,17 +28,20 @@ class Application {
   static std::unique_ptr<Application> Create(ApplicationCreateInfo&& info) {
     return Create(std::move(info), FactoryFor<Controller>());
   }
-  static std::unique_ptr<Application> Create(ApplicationCreateInfo&& info, ControllerFactory factory);
+  static std::unique_ptr<Application> Create(ApplicationCreateInfo&& info,
+                                             ControllerFactory factory);
 
   // Builds a Controller from (EventSystem&, SafeQueue&, GUIContext&).
   template <typename Controller>
   static ControllerFactory FactoryFor() {
-    return [](EventSystem& events, SafeQueue& queue, GUIContext& gui) -> std::unique_ptr<IController> {
-      return std::make_unique<Controller>(events, queue, gui);
-    };
+    return
+        [](EventSystem& events, SafeQueue& queue, GUIContext& gui) -> std::unique_ptr<IController> {
+          return std::make_unique<Controller>(events, queue, gui);
+        };
   }
 
-  Application(const bool& wait_events, std::unique_ptr<GUIContext>&& gui, ControllerFactory&& factory);
+  Application(const bool& wait_events, std::unique_ptr<GUIContext>&& gui,
+              ControllerFactory&& factory);
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 

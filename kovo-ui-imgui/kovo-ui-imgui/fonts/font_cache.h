@@ -29,7 +29,8 @@ inline bool operator==(const FontRequest& a, const FontRequest& b) {
 }
 
 // Reads a font file; empty when it cannot be read.
-using FontFileReader = std::function<std::optional<std::vector<std::uint8_t>>(const std::string& path)>;
+using FontFileReader =
+    std::function<std::optional<std::vector<std::uint8_t>>(const std::string& path)>;
 
 // The system's text font files, tried before the embedded text font.
 inline constexpr const char* kRegularFontFile = "C:\\Windows\\Fonts\\segoeui.ttf";

@@ -187,7 +187,9 @@ class NullGuiContext final : public GUIContext {
     int height = 700;
     bool vsync = true;
     // The system font files (none by default, so the embedded fonts load).
-    FontFileReader fonts = [](const std::string&) { return std::optional<std::vector<std::uint8_t>>(); };
+    FontFileReader fonts = [](const std::string&) {
+      return std::optional<std::vector<std::uint8_t>>();
+    };
   };
 
   NullGuiContext();

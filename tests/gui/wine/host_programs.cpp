@@ -40,9 +40,12 @@ bool RunHostProgram(const std::string& program, const std::vector<std::string>& 
   // The process handle Wine gives for a host program may be signalled before
   // the program ends, so the program's end is reported through a file.
   static int run = 0;
-  const std::string status_name = "host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++run) + ".status";
-  const std::string host_status = EnvironmentOr("KOVO_ARTIFACTS_DIR_UNIX", "/tmp") + "/" + status_name;
-  const std::string windows_status = EnvironmentOr("KOVO_ARTIFACTS_DIR", "Z:\\tmp") + "\\" + status_name;
+  const std::string status_name =
+      "host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++run) + ".status";
+  const std::string host_status =
+      EnvironmentOr("KOVO_ARTIFACTS_DIR_UNIX", "/tmp") + "/" + status_name;
+  const std::string windows_status =
+      EnvironmentOr("KOVO_ARTIFACTS_DIR", "Z:\\tmp") + "\\" + status_name;
   std::string script = "'/usr/bin/" + program + "'";
   for (const auto& argument : arguments) script += " '" + argument + "'";
   script += "; echo $? > '" + host_status + "'";
@@ -70,7 +73,9 @@ bool RunHostProgram(const std::string& program, const std::vector<std::string>& 
   return ended && status == "0";
 }
 
-bool XDoTool(const std::vector<std::string>& arguments) { return RunHostProgram("xdotool", arguments); }
+bool XDoTool(const std::vector<std::string>& arguments) {
+  return RunHostProgram("xdotool", arguments);
+}
 
 std::optional<desktop::ui::imgui::DecodedImage> TakeScreenshot(const std::string& name) {
   const std::string host_folder = EnvironmentOr("KOVO_ARTIFACTS_DIR_UNIX", "/tmp");
@@ -78,11 +83,13 @@ std::optional<desktop::ui::imgui::DecodedImage> TakeScreenshot(const std::string
   const std::string display = EnvironmentOr("DISPLAY", ":0");
   const std::string file = name + ".png";
   DeleteFileA((windows_folder + "\\" + file).c_str());
-  if (!RunHostProgram("import", {"-display", display, "-window", "root", host_folder + "/" + file})) {
+  if (!RunHostProgram("import",
+                      {"-display", display, "-window", "root", host_folder + "/" + file})) {
     return std::nullopt;
   }
   std::ifstream png(windows_folder + "\\" + file, std::ios::binary);
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(png)), std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(png)),
+                                        std::istreambuf_iterator<char>());
   return desktop::ui::imgui::DecodeImage(bytes.data(), bytes.size());
 }
 

@@ -51,16 +51,19 @@ std::vector<std::uint8_t> QuadrantPng() {
   std::vector<std::uint8_t> pixels;
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) {
-      const Rgb colour = y < 32 ? (x < 32 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}) : (x < 32 ? Rgb{0, 0, 255} : kWhite);
-      pixels.insert(pixels.end(), {static_cast<std::uint8_t>(colour.r), static_cast<std::uint8_t>(colour.g),
-                                   static_cast<std::uint8_t>(colour.b), 255});
+      const Rgb colour =
+          y < 32 ? (x < 32 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}) : (x < 32 ? Rgb{0, 0, 255} : kWhite);
+      pixels.insert(pixels.end(),
+                    {static_cast<std::uint8_t>(colour.r), static_cast<std::uint8_t>(colour.g),
+                     static_cast<std::uint8_t>(colour.b), 255});
     }
   }
   std::vector<std::uint8_t> png;
   stbi_write_png_to_func(
       [](void* context, void* data, int size) {
         auto* out = static_cast<std::vector<std::uint8_t>*>(context);
-        out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+        out->insert(out->end(), static_cast<std::uint8_t*>(data),
+                    static_cast<std::uint8_t*>(data) + size);
       },
       &png, 64, 64, 4, pixels.data(), 64 * 4);
   return png;
@@ -113,7 +116,9 @@ Showcase* showcase = nullptr;
 class ShowcaseController final : public ui::IController {
  public:
   ShowcaseController(ui::EventSystem& events, ui::SafeQueue& queue, ui::GUIContext& gui)
-      : gui_(gui), image_(ui::CreateTextureFromImage(gui.GetGraphicsDevice(), showcase->png.data(), showcase->png.size())) {
+      : gui_(gui),
+        image_(ui::CreateTextureFromImage(gui.GetGraphicsDevice(), showcase->png.data(),
+                                          showcase->png.size())) {
     showcase->events = &events;
     showcase->queue = &queue;
     showcase->gui = &gui;
@@ -130,10 +135,13 @@ class ShowcaseController final : public ui::IController {
     ImGui::SetNextWindowSize(ImVec2(kWidth, kHeight));
     ImGui::PushStyleColor(ImGuiCol_WindowBg, Colour(kPageColour));
     ImGui::PushStyleColor(ImGuiCol_Text, Colour(kWhite));
-    ImGui::Begin("КОВО Плагин##main", nullptr, ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove);
-    ImGui::GetWindowDrawList()->AddRectFilled(ImVec2(0, 0), ImVec2(kWidth, 40), Colour(kTitleColour));
+    ImGui::Begin("КОВО Плагин##main", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove);
+    ImGui::GetWindowDrawList()->AddRectFilled(ImVec2(0, 0), ImVec2(kWidth, 40),
+                                              Colour(kTitleColour));
     const bool on_title = ImGui::IsMouseHoveringRect(ImVec2(0, 0), ImVec2(kWidth, 40));
-    drag_.Update(window, window.GetHandle(), ImGui::IsMouseClicked(0) && on_title, ImGui::IsMouseDown(0));
+    drag_.Update(window, window.GetHandle(), ImGui::IsMouseClicked(0) && on_title,
+                 ImGui::IsMouseDown(0));
 
     float y = 60;
     for (std::uint8_t size : {16, 25, 37, 52}) {
@@ -189,15 +197,18 @@ std::pair<std::pair<UINT, UINT>, std::pair<UINT, UINT>> BuffersAndClient() {
     auto& context = dynamic_cast<ui::GuiContextWin32Direct3D11&>(*showcase->gui);
     RECT client{};
     GetClientRect(context.Win32Window().MainHandle(), &client);
-    return std::make_pair(context.Direct3DDevice().BackBufferSize().value_or(std::make_pair(0u, 0u)),
-                          std::make_pair(static_cast<UINT>(client.right), static_cast<UINT>(client.bottom)));
+    return std::make_pair(
+        context.Direct3DDevice().BackBufferSize().value_or(std::make_pair(0u, 0u)),
+        std::make_pair(static_cast<UINT>(client.right), static_cast<UINT>(client.bottom)));
   });
 }
 
 void CheckScreenshot(const ui::ScreenRect& rect) {
   const auto shot = kovo::testing::TakeScreenshot("showcase");
   ASSERT_TRUE(shot) << "no screenshot";
-  const auto at = [&](float x, float y) { return PixelAt(*shot, rect.x + static_cast<int>(x), rect.y + static_cast<int>(y)); };
+  const auto at = [&](float x, float y) {
+    return PixelAt(*shot, rect.x + static_cast<int>(x), rect.y + static_cast<int>(y));
+  };
   EXPECT_TRUE(Near(at(400, 500), kPageColour));
   EXPECT_TRUE(Near(at(400, 20), kTitleColour));
   EXPECT_TRUE(Near(at(kImagePosition.x + 16, kImagePosition.y + 16), {255, 0, 0}));
@@ -208,8 +219,8 @@ void CheckScreenshot(const ui::ScreenRect& rect) {
   const ImVec2 icons = showcase->icons_position;
   EXPECT_TRUE(Near(at(icons.x + 11, icons.y + 11), kWhite, 30));
   // Each size of text leaves ink: light pixels on the page colour.
-  for (const auto& band : {std::make_pair(60, 80), std::make_pair(86, 116), std::make_pair(126, 170),
-                           std::make_pair(185, 245)}) {
+  for (const auto& band : {std::make_pair(60, 80), std::make_pair(86, 116),
+                           std::make_pair(126, 170), std::make_pair(185, 245)}) {
     int light = 0;
     for (int y = band.first; y < band.second; ++y) {
       for (int x = 20; x < 560; ++x) light += at(x, y).r > 200 && at(x, y).b > 200;
@@ -236,8 +247,9 @@ TEST(Showcase, AFramelessWindowShowsItsContentAndAnswersRealInput) {
     const ui::ScreenRect rect = WindowRect();
     EXPECT_EQ(rect.width, kWidth);
     EXPECT_EQ(rect.height, kHeight);
-    EXPECT_EQ(state.OnGui([] { return FindWindowW(nullptr, L"КОВО Плагин"); }),
-              static_cast<HWND>(state.OnGui([] { return showcase->gui->GetWindow().GetHandle(); })));
+    EXPECT_EQ(
+        state.OnGui([] { return FindWindowW(nullptr, L"КОВО Плагин"); }),
+        static_cast<HWND>(state.OnGui([] { return showcase->gui->GetWindow().GetHandle(); })));
     CheckScreenshot(rect);
 
     // A plain click: press and release reach the window within one frame.
@@ -251,7 +263,9 @@ TEST(Showcase, AFramelessWindowShowsItsContentAndAnswersRealInput) {
     // Alt+F4 asks; the window stays.
     XDoTool({"key", "alt+F4"});
     EXPECT_TRUE(WaitUntil([&] { return state.close_requests == 1; }, 5s));
-    EXPECT_TRUE(state.OnGui([] { return IsWindowVisible(static_cast<HWND>(showcase->gui->GetWindow().GetHandle())) != FALSE; }));
+    EXPECT_TRUE(state.OnGui([] {
+      return IsWindowVisible(static_cast<HWND>(showcase->gui->GetWindow().GetHandle())) != FALSE;
+    }));
 
     // Dragging the title area moves the window.
     XDoTool({"mousemove", Number(rect.x + 100), Number(rect.y + 20)});
@@ -274,7 +288,8 @@ TEST(Showcase, AFramelessWindowShowsItsContentAndAnswersRealInput) {
     const auto handle = state.OnGui([] { return showcase->gui->GetWindow().GetHandle(); });
     state.OnGui([handle] { showcase->gui->GetWindow().ToggleMaximize(handle); });
     std::this_thread::sleep_for(500ms);
-    const auto work = state.OnGui([handle] { return showcase->gui->GetWindow().GetWorkArea(handle); });
+    const auto work =
+        state.OnGui([handle] { return showcase->gui->GetWindow().GetWorkArea(handle); });
     EXPECT_EQ(WindowRect(), work);
     auto sizes = BuffersAndClient();
     EXPECT_EQ(sizes.first, sizes.second);
@@ -315,8 +330,9 @@ TEST(Showcase, AFramelessWindowShowsItsContentAndAnswersRealInput) {
   for (const auto& message : log.Messages()) {
     if (message.rfind("Attempting", 0) == 0) device_records.push_back(message);
   }
-  EXPECT_EQ(device_records, (std::vector<std::string>{"Attempting to create WARP context...",
-                                                      "Attempting to create WARP context SUCCESS!"}));
+  EXPECT_EQ(device_records,
+            (std::vector<std::string>{"Attempting to create WARP context...",
+                                      "Attempting to create WARP context SUCCESS!"}));
   EXPECT_TRUE(log.Contains("Application initialized with event handling mode : polling"));
   EXPECT_TRUE(log.Contains("Создана новая текстура: 64x64"));
   showcase = nullptr;

@@ -4,7 +4,8 @@
 //
 //   window_bench.exe <result file> <host folder of it> <idle seconds> <clock ticks per second>
 // starts itself once per measurement (the child form is internal):
-//   window_bench.exe --child <polling|waiting> <idle seconds> <ticks> <launch time> <result file> <host folder>
+//   window_bench.exe --child <polling|waiting> <idle seconds> <ticks> <launch time> <result file>
+//   <host folder>
 #include <windows.h>
 
 #include <algorithm>
@@ -62,7 +63,8 @@ std::string HostProcessId(const std::string& folder, const std::string& host_fol
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
     return {};
   }
   CloseHandle(process.hThread);
@@ -70,7 +72,8 @@ std::string HostProcessId(const std::string& folder, const std::string& host_fol
   std::string pid;
   for (int attempt = 0; attempt < 1200 && pid.empty(); ++attempt) {
     std::ifstream file(folder + "\\" + answer);
-    if (!(file && std::getline(file, pid))) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    if (!(file && std::getline(file, pid)))
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   return pid;
 }
@@ -146,8 +149,9 @@ class IdlePage final : public ui::IController {
   ui::GUIContext& gui_;
 };
 
-int RunChild(const std::string& mode, int idle_seconds, int ticks_per_second, std::int64_t launch_time,
-             const std::string& result_file, const std::string& host_folder) {
+int RunChild(const std::string& mode, int idle_seconds, int ticks_per_second,
+             std::int64_t launch_time, const std::string& result_file,
+             const std::string& host_folder) {
   ui::SetLogFile(std::wstring(result_file.begin(), result_file.end()) + L".log");
   Measurement state;
   measurement = &state;
@@ -162,7 +166,8 @@ int RunChild(const std::string& mode, int idle_seconds, int ticks_per_second, st
     // Looked up once the first frame is out, so that the lookup does not
     // slow the start-up being measured.
     while (state.frames < 2) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const std::string pid = HostProcessId(Folder(result_file), host_folder, std::to_string(launch_time));
+    const std::string pid =
+        HostProcessId(Folder(result_file), host_folder, std::to_string(launch_time));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const long long ticks_before = ProcessTicks(pid);
     const std::int64_t wall_before = WallClock();
@@ -173,9 +178,11 @@ int RunChild(const std::string& mode, int idle_seconds, int ticks_per_second, st
     const int frames = state.frames - frames_before;
 
     std::ofstream result(result_file);
-    if (pid.empty() || ticks_before < 0) result << "cpu_pct=-1 (no host process id)";
-    else result << "cpu_pct=" << 100.0 * ticks / ticks_per_second / wall_seconds
-           << " fps=" << frames / wall_seconds;
+    if (pid.empty() || ticks_before < 0)
+      result << "cpu_pct=-1 (no host process id)";
+    else
+      result << "cpu_pct=" << 100.0 * ticks / ticks_per_second / wall_seconds
+             << " fps=" << frames / wall_seconds;
     if (state.second_frame_time) {
       result << " first_frame_ms=" << (state.second_frame_time - launch_time) / 10000.0;
     }
@@ -195,23 +202,24 @@ int RunChild(const std::string& mode, int idle_seconds, int ticks_per_second, st
 // The parent: one child per measurement
 // ========================================================================
 
-std::string RunMeasurement(const std::string& mode, int idle_seconds, int ticks, const std::string& folder,
-                           const std::string& host_folder) {
+std::string RunMeasurement(const std::string& mode, int idle_seconds, int ticks,
+                           const std::string& folder, const std::string& host_folder) {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::string result_file = folder + "\\window-bench-" + mode + ".txt";
   DeleteFileA(result_file.c_str());
   const std::int64_t launch = WallClock();
   std::wstring command = L"\"" + std::wstring(self) + L"\" --child ";
-  const std::string arguments = mode + " " + std::to_string(idle_seconds) + " " + std::to_string(ticks) +
-                                " " + std::to_string(launch) + " \"" + result_file + "\" \"" + host_folder + "\"";
+  const std::string arguments = mode + " " + std::to_string(idle_seconds) + " " +
+                                std::to_string(ticks) + " " + std::to_string(launch) + " \"" +
+                                result_file + "\" \"" + host_folder + "\"";
   command += std::wstring(arguments.begin(), arguments.end());
 
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
     return {};
   }
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -232,10 +240,13 @@ double Field(const std::string& line, const std::string& name) {
 
 int main(int argc, char** argv) {
   if (argc == 8 && std::string(argv[1]) == "--child") {
-    return RunChild(argv[2], std::stoi(argv[3]), std::stoi(argv[4]), std::stoll(argv[5]), argv[6], argv[7]);
+    return RunChild(argv[2], std::stoi(argv[3]), std::stoi(argv[4]), std::stoll(argv[5]), argv[6],
+                    argv[7]);
   }
   if (argc != 5) {
-    std::fprintf(stderr, "usage: window_bench <result file> <host folder> <idle seconds> <clock ticks per second>\n");
+    std::fprintf(stderr,
+                 "usage: window_bench <result file> <host folder> <idle seconds> <clock ticks per "
+                 "second>\n");
     return 2;
   }
   const std::string result_file = argv[1];
@@ -256,9 +267,11 @@ int main(int argc, char** argv) {
   std::sort(first_frames.begin(), first_frames.end());
   const std::string polling = RunMeasurement("polling", idle_seconds, ticks, folder, host_folder);
   const std::string waiting = RunMeasurement("waiting", idle_seconds, ticks, folder, host_folder);
-  report << "idle polling: " << polling << "\n" << "idle waiting: " << waiting << "\n";
+  report << "idle polling: " << polling << "\n"
+         << "idle waiting: " << waiting << "\n";
   char summary[200];
-  std::snprintf(summary, sizeof(summary), "window first_frame_ms=%.0f idle_cpu_pct_polling=%.1f idle_cpu_pct_waiting=%.1f",
+  std::snprintf(summary, sizeof(summary),
+                "window first_frame_ms=%.0f idle_cpu_pct_polling=%.1f idle_cpu_pct_waiting=%.1f",
                 first_frames[1], Field(polling, "cpu_pct"), Field(waiting, "cpu_pct"));
   report << summary << "\n";
   return 0;

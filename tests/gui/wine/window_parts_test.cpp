@@ -34,7 +34,9 @@ ui::ApplicationCreateInfo Info(const char* title, int width = 640, int height = 
 HWND Hwnd(ui::Window& window) { return static_cast<HWND>(window.GetHandle()); }
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
 }
 
 // Pumps until the condition holds (messages sent by the system arrive a few
@@ -76,7 +78,8 @@ HRESULT WINAPI ScriptedCreate(IDXGIAdapter* adapter, D3D_DRIVER_TYPE driver, HMO
   attempted_drivers.push_back(driver);
   if (failing_drivers.count(driver)) return DXGI_ERROR_UNSUPPORTED;
   return D3D11CreateDeviceAndSwapChain(adapter, driver, software, flags, levels, level_count,
-                                       sdk_version, description, swap_chain, device, achieved, context);
+                                       sdk_version, description, swap_chain, device, achieved,
+                                       context);
 }
 
 // "LEVEL message" for every record of device creation.
@@ -123,7 +126,11 @@ TEST(GraphicsDeviceDX11, TriesHardwareThenWarpAndLogsEachAttempt) {
        {hardware, "DEBUG Attempting to create HARDWARE context FAIL!", warp,
         "ERROR Attempting to create WARP context FAIL!"},
        false},
-      {"software missing", 7, {D3D_DRIVER_TYPE_WARP}, {warp, "ERROR Attempting to create WARP context FAIL!"}, false},
+      {"software missing",
+       7,
+       {D3D_DRIVER_TYPE_WARP},
+       {warp, "ERROR Attempting to create WARP context FAIL!"},
+       false},
   };
   auto window = ui::WindowWin32::Create(Info("kovo-device-test"));
   ASSERT_TRUE(window);
@@ -132,7 +139,8 @@ TEST(GraphicsDeviceDX11, TriesHardwareThenWarpAndLogsEachAttempt) {
     failing_drivers = c.failing;
     attempted_drivers.clear();
     LogCapture log;
-    auto device = ui::GraphicsDeviceDX11::Create(*window, ui::DeviceCreateInfo{false, c.driver}, ScriptedCreate);
+    auto device = ui::GraphicsDeviceDX11::Create(*window, ui::DeviceCreateInfo{false, c.driver},
+                                                 ScriptedCreate);
     EXPECT_EQ(device != nullptr, c.created);
     EXPECT_EQ(DeviceRecords(log), c.records);
     if (device) {
@@ -158,7 +166,8 @@ TEST(TextureDirect3d11, UploadsExactlyOneImageOfItsFormat) {
   ASSERT_TRUE(texture);
   EXPECT_NE(texture->GetHandle(), nullptr);
   EXPECT_EQ(log.Messages(), std::vector<std::string>{"Создана новая текстура: 64x32"});
-  EXPECT_NE(log.Lines()[0].find("\t[graphics/backend/texture/texture_direct3d11.cpp:"), std::string::npos);
+  EXPECT_NE(log.Lines()[0].find("\t[graphics/backend/texture/texture_direct3d11.cpp:"),
+            std::string::npos);
 
   std::vector<std::uint8_t> rgb(64 * 32 * 3);
   for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 7);
@@ -178,7 +187,8 @@ TEST(TextureDirect3d11, UploadsExactlyOneImageOfItsFormat) {
   description.Usage = D3D11_USAGE_STAGING;
   description.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
   ui::ComRef<ID3D11Texture2D> readable;
-  ASSERT_TRUE(SUCCEEDED(device->Device()->CreateTexture2D(&description, nullptr, readable.Receive())));
+  ASSERT_TRUE(
+      SUCCEEDED(device->Device()->CreateTexture2D(&description, nullptr, readable.Receive())));
   ui::ComRef<ID3D11Resource> source;
   static_cast<ID3D11View*>(texture->GetHandle())->GetResource(source.Receive());
   device->Context()->CopyResource(readable.Get(), source.Get());
@@ -240,7 +250,8 @@ TEST(WindowWin32, AFramelessWindowIsCentredCaptionedAndTurnsCloseIntoARequest) {
   const auto work = window->GetWorkArea(hwnd);
   const auto rect = window->GetRect(hwnd);
   ASSERT_TRUE(work && rect);
-  EXPECT_EQ(*rect, (ui::ScreenRect{work->x + (work->width - 400) / 2, work->y + (work->height - 300) / 2, 400, 300}));
+  EXPECT_EQ(*rect, (ui::ScreenRect{work->x + (work->width - 400) / 2,
+                                   work->y + (work->height - 300) / 2, 400, 300}));
   RECT client{};
   GetClientRect(hwnd, &client);
   EXPECT_EQ(client.right, 400);  // no frame, no caption
@@ -285,7 +296,8 @@ TEST(WindowWin32, AReleaseInTheFrameOfItsPressIsHeldToTheNextFrame) {
   auto window = ui::WindowWin32::Create(Info("kovo-pump-test"));
   ASSERT_TRUE(window);
   const HWND hwnd = Hwnd(*window);
-  MessageRecorder recorder({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KEYDOWN});
+  MessageRecorder recorder(
+      {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KEYDOWN});
   auto& seen = recorder.messages;
   using Messages = std::vector<UINT>;
 

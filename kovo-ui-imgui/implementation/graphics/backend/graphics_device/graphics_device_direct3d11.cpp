@@ -34,14 +34,16 @@ DXGI_SWAP_CHAIN_DESC SwapChainDescription(HWND window) {
 }
 
 // One attempt; whatever a failed attempt returned is released with it.
-std::optional<DeviceParts> TryCreate(GraphicsDeviceDX11::CreateFunction create, D3D_DRIVER_TYPE driver,
-                                     UINT flags, const DXGI_SWAP_CHAIN_DESC& description) {
-  static const D3D_FEATURE_LEVEL kFeatureLevels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_0};
+std::optional<DeviceParts> TryCreate(GraphicsDeviceDX11::CreateFunction create,
+                                     D3D_DRIVER_TYPE driver, UINT flags,
+                                     const DXGI_SWAP_CHAIN_DESC& description) {
+  static const D3D_FEATURE_LEVEL kFeatureLevels[] = {D3D_FEATURE_LEVEL_11_0,
+                                                     D3D_FEATURE_LEVEL_10_0};
   DeviceParts parts;
   D3D_FEATURE_LEVEL achieved{};
-  const HRESULT result = create(nullptr, driver, nullptr, flags, kFeatureLevels, 2, D3D11_SDK_VERSION,
-                                &description, parts.swap_chain.Receive(), parts.device.Receive(),
-                                &achieved, parts.context.Receive());
+  const HRESULT result = create(nullptr, driver, nullptr, flags, kFeatureLevels, 2,
+                                D3D11_SDK_VERSION, &description, parts.swap_chain.Receive(),
+                                parts.device.Receive(), &achieved, parts.context.Receive());
   if (result != S_OK || !parts.swap_chain || !parts.device || !parts.context) return std::nullopt;
   return parts;
 }
@@ -91,7 +93,9 @@ std::unique_ptr<GraphicsDeviceDX11> GraphicsDeviceDX11::Create(WindowWin32& wind
 GraphicsDeviceDX11::GraphicsDeviceDX11(WindowWin32& window, ComRef<ID3D11Device> device,
                                        ComRef<ID3D11DeviceContext> context,
                                        ComRef<IDXGISwapChain> swap_chain)
-    : window_(&window), device_(std::move(device)), context_(std::move(context)),
+    : window_(&window),
+      device_(std::move(device)),
+      context_(std::move(context)),
       swap_chain_(std::move(swap_chain)) {}
 
 // ========================================================================
@@ -132,7 +136,8 @@ bool GraphicsDeviceDX11::CreateRenderTarget() {
                                     reinterpret_cast<void**>(back_buffer.Receive())))) {
     return false;
   }
-  return SUCCEEDED(device_->CreateRenderTargetView(back_buffer.Get(), nullptr, render_target_.Receive()));
+  return SUCCEEDED(
+      device_->CreateRenderTargetView(back_buffer.Get(), nullptr, render_target_.Receive()));
 }
 
 void GraphicsDeviceDX11::Resize(UINT width, UINT height) {
@@ -151,7 +156,8 @@ std::optional<std::pair<UINT, UINT>> GraphicsDeviceDX11::BackBufferSize() const 
 // Textures
 // ========================================================================
 
-std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(int width, int height, PixelFormat format) {
+std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(int width, int height,
+                                                           PixelFormat format) {
   ComRef<ID3D11Texture2D> texture;
   ComRef<ID3D11ShaderResourceView> view;
   const auto format_number = TextureFormatNumber(format);
@@ -174,7 +180,8 @@ std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(int width, int height
       view_description.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
       view_description.Texture2D.MostDetailedMip = 0;
       view_description.Texture2D.MipLevels = 1;
-      if (FAILED(device_->CreateShaderResourceView(texture.Get(), &view_description, view.Receive()))) {
+      if (FAILED(device_->CreateShaderResourceView(texture.Get(), &view_description,
+                                                   view.Receive()))) {
         view.Reset();
       }
     }

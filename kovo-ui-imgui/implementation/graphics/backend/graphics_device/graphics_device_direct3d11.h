@@ -21,7 +21,8 @@ class GraphicsDeviceDX11 final : public GraphicsDevice {
 
   // Hardware first, then WARP (driver 0), or WARP only (any other driver).
   // Empty, after logging, when no device could be created.
-  static std::unique_ptr<GraphicsDeviceDX11> Create(WindowWin32& window, const DeviceCreateInfo& info,
+  static std::unique_ptr<GraphicsDeviceDX11> Create(WindowWin32& window,
+                                                    const DeviceCreateInfo& info,
                                                     CreateFunction create = nullptr);
 
   void Present() override;

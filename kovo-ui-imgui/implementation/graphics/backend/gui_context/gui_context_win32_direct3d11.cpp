@@ -68,8 +68,11 @@ GuiContextWin32Direct3D11::GuiContextWin32Direct3D11(std::unique_ptr<WindowWin32
                                                      std::unique_ptr<GraphicsDeviceDX11> device,
                                                      std::unique_ptr<TextClipboardWin32> clipboard,
                                                      const FontCache& fonts, ImGuiContext* imgui)
-    : window_(std::move(window)), device_(std::move(device)), clipboard_(std::move(clipboard)),
-      fonts_(fonts), imgui_(imgui) {
+    : window_(std::move(window)),
+      device_(std::move(device)),
+      clipboard_(std::move(clipboard)),
+      fonts_(fonts),
+      imgui_(imgui) {
   WindowWin32::AddMessageHandler([device = device_.get(), main = window_->MainHandle()](
                                      HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message != WM_SIZE || hwnd != main) return HandleResult::NotHandled;
@@ -108,6 +111,8 @@ void GuiContextWin32Direct3D11::Render() {
 #endif
 }
 
-void GuiContextWin32Direct3D11::RenderDrawData() { ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData()); }
+void GuiContextWin32Direct3D11::RenderDrawData() {
+  ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData());
+}
 
 }  // namespace kovo::desktop::ui::imgui

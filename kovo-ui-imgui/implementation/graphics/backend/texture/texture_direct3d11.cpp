@@ -7,8 +7,12 @@ namespace kovo::desktop::ui::imgui {
 TextureDirect3d11::TextureDirect3d11(int width, int height, ID3D11DeviceContext* context,
                                      ComRef<ID3D11ShaderResourceView> view,
                                      ComRef<ID3D11Texture2D> texture, PixelFormat format)
-    : width_(width), height_(height), context_(context), view_(std::move(view)),
-      texture_(std::move(texture)), format_(format) {
+    : width_(width),
+      height_(height),
+      context_(context),
+      view_(std::move(view)),
+      texture_(std::move(texture)),
+      format_(format) {
   // Only a texture that exists gets its staging memory: the size of one that
   // could not be created may be anything.
   if (view_ && texture_) {

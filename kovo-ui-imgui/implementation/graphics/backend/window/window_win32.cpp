@@ -1,8 +1,8 @@
 #include "graphics/backend/window/window_win32.h"
 
 #include <algorithm>
-#include <utility>
 #include <list>
+#include <utility>
 
 #include "kovo-ui-imgui/logger/logger.h"
 #include "platform/text_conversion_win32.h"
@@ -73,16 +73,17 @@ std::unique_ptr<WindowWin32> WindowWin32::Create(const ApplicationCreateInfo& in
   window_class.style = CS_CLASSDC;
   window_class.lpfnWndProc = &WindowWin32::WindowProcedure;
   window_class.hInstance = instance;
-  window_class.hIcon = static_cast<HICON>(LoadImageW(instance, L"GLFW_ICON", IMAGE_ICON,
-                                                     GetSystemMetrics(SM_CXICON),
-                                                     GetSystemMetrics(SM_CYICON), 0));
+  window_class.hIcon =
+      static_cast<HICON>(LoadImageW(instance, L"GLFW_ICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                    GetSystemMetrics(SM_CYICON), 0));
   window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, L"GLFW_ICON", IMAGE_ICON,
                                                        GetSystemMetrics(SM_CXSMICON),
                                                        GetSystemMetrics(SM_CYSMICON), 0));
 
   // The object exists before the window, so that the window procedure can
   // find it from the first message on.
-  std::unique_ptr<WindowWin32> window(new WindowWin32(window_class, std::move(title), info.gui.window.vsync));
+  std::unique_ptr<WindowWin32> window(
+      new WindowWin32(window_class, std::move(title), info.gui.window.vsync));
   window->window_class_.lpszClassName = window->class_name_.c_str();
   if (!RegisterClassExW(&window->window_class_)) {
     LOG_ERROR("Could not register the window class: " << GetLastError());
@@ -90,10 +91,10 @@ std::unique_ptr<WindowWin32> WindowWin32::Create(const ApplicationCreateInfo& in
     return nullptr;
   }
 
-  window->handle_ = CreateWindowExW(WS_EX_NOACTIVATE, window->class_name_.c_str(),
-                                    window->class_name_.c_str(), WS_OVERLAPPEDWINDOW, 100, 100,
-                                    info.gui.window.size.width, info.gui.window.size.height,
-                                    nullptr, nullptr, instance, window.get());
+  window->handle_ =
+      CreateWindowExW(WS_EX_NOACTIVATE, window->class_name_.c_str(), window->class_name_.c_str(),
+                      WS_OVERLAPPEDWINDOW, 100, 100, info.gui.window.size.width,
+                      info.gui.window.size.height, nullptr, nullptr, instance, window.get());
   if (!window->handle_) {
     LOG_ERROR("Could not create the main window: " << GetLastError());
     return nullptr;
@@ -117,7 +118,8 @@ WindowWin32::~WindowWin32() {
 }
 
 void WindowWin32::UnregisterOwnClass() {
-  if (window_class_.lpszClassName) UnregisterClassW(window_class_.lpszClassName, window_class_.hInstance);
+  if (window_class_.lpszClassName)
+    UnregisterClassW(window_class_.lpszClassName, window_class_.hInstance);
 }
 
 WindowWin32::MessageHandler& WindowWin32::AddMessageHandler(MessageHandler handler) {
@@ -135,7 +137,8 @@ WindowWin32* WindowWin32::FromHandle(HWND hwnd) {
   return reinterpret_cast<WindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-LRESULT CALLBACK WindowWin32::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK WindowWin32::WindowProcedure(HWND hwnd, UINT message, WPARAM wparam,
+                                              LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -317,7 +320,8 @@ std::optional<ScreenPoint> WindowWin32::GetCursorPosition() const {
 }
 
 void WindowWin32::MoveTo(NativeWindowHandle handle, int x, int y) {
-  if (!SetWindowPos(ToHwnd(handle), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+  if (!SetWindowPos(ToHwnd(handle), nullptr, x, y, 0, 0,
+                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
     LOG_DEBUG("::SetWindowPos(move):" << GetLastError());
   }
 }
