@@ -2,6 +2,13 @@
 // the first presented frame, and the CPU an idle window uses in polling and
 // in waiting mode. Run by scripts/bench.d/window.sh.
 //
+// Under Wine an idle window in waiting mode still draws about 2.5 frames a
+// second while the pointer rests on it (Xvfb starts the pointer at the centre
+// of the screen, where the window is): ImGui's Win32 backend asks for leave
+// notifications with TrackMouseEvent, which Wine serves by checking the
+// pointer on a system timer (WM_SYSTIMER 0x118, id 0xFFFA) every hover
+// period, and each of those messages wakes the loop.
+//
 //   window_bench.exe <result file> <host folder of it> <idle seconds> <clock ticks per second>
 // starts itself once per measurement (the child form is internal):
 //   window_bench.exe --child <polling|waiting> <idle seconds> <ticks> <launch time> <result file>
@@ -48,11 +55,13 @@ std::string Folder(const std::string& file) { return file.substr(0, file.find_la
 // unique launch time.
 std::string HostProcessId(const std::string& folder, const std::string& host_folder,
                           const std::string& token) {
+  // A process that ends during the scan makes the redirection itself fail,
+  // which the shell reports outside tr's own error output: hence the braces.
   const std::string script = "window-bench-find.sh";
   {
     std::ofstream file(folder + "\\" + script, std::ios::binary);
     file << "for p in /proc/[0-9]*; do\n"
-            "  c=$(tr '\\0' ' ' < \"$p/cmdline\" 2>/dev/null) || continue\n"
+            "  c=$( { tr '\\0' ' ' < \"$p/cmdline\"; } 2>/dev/null) || continue\n"
             "  case \"$c\" in /*) ;; *\"$1\"*) echo \"${p#/proc/}\" ;; esac\n"
             "done > \"$2.tmp\" && mv \"$2.tmp\" \"$2\"\n";
   }
