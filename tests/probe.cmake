@@ -7,3 +7,9 @@ kovo_add_test(probe_tests THREADS
     installer/probe_environment_test.cpp
     installer/probe_installed_product_test.cpp
   LIBS kovo_fake_system httplib)
+
+# The shell's folder dialog, driven with xdotool on the test's own X display
+# (screenshots of each dialog in the test's artifacts folder).
+kovo_add_test(folder_picker_tests WINDOWS_ONLY DISPLAY TIMEOUT 300
+  SOURCES windows/folder_picker_test.cpp
+  LIBS web_installer)

@@ -46,12 +46,27 @@ struct CoTaskMemDeleter {
 };
 using ShellText = std::unique_ptr<wchar_t, CoTaskMemDeleter>;
 
+// Removing the product's folder names leaves doubled and trailing
+// backslashes ("C:\Program Files (x86)\\"). The file system accepts them, but
+// the shell's parser may not, and the dialog then opens at no folder at all.
+std::wstring ParsableFolder(const std::wstring& folder) {
+  std::wstring result;
+  for (size_t i = 0; i < folder.size(); ++i) {
+    const bool networkPrefix = i < 2;
+    if (folder[i] == L'\\' && !networkPrefix && !result.empty() && result.back() == L'\\') continue;
+    result += folder[i];
+  }
+  const bool driveRoot = result.size() == 3 && result[1] == L':';
+  if (result.size() > 2 && result.back() == L'\\' && !driveRoot) result.pop_back();
+  return result;
+}
+
 // Starts the dialog at folder, or at the default folder when that does not
-// exist; both are written back to the caller's folder.
+// exist; the folder used is written back to the caller's folder.
 void SetStartFolder(IFileOpenDialog& dialog, std::wstring& folder, const std::wstring& defaultFolder) {
   if (!Services().FileExists(folder)) folder = defaultFolder;
   ComPtr<IShellItem> startItem;
-  if (SUCCEEDED(SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&startItem)))) {
+  if (SUCCEEDED(SHCreateItemFromParsingName(ParsableFolder(folder).c_str(), nullptr, IID_PPV_ARGS(&startItem)))) {
     dialog.SetFolder(startItem.Get());
   }
 }
