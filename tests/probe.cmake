@@ -13,3 +13,8 @@ kovo_add_test(probe_tests THREADS
 kovo_add_test(folder_picker_tests WINDOWS_ONLY DISPLAY TIMEOUT 300
   SOURCES windows/folder_picker_test.cpp
   LIBS web_installer)
+
+# The probe under Wine against the real registry, disks and Windows version.
+kovo_add_test(probe_registry_tests WINDOWS_ONLY
+  SOURCES windows/probe_registry_test.cpp
+  LIBS web_installer httplib)
