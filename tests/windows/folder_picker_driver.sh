@@ -20,7 +20,7 @@ finish() {
 answered="$(dirname "$status_file")/answered-windows.txt"
 touch "$answered"
 window=
-for _ in $(seq 200); do
+for _ in $(seq 100); do
   for candidate in $(xdotool search --onlyvisible --name '^Select Folder$' 2>/dev/null); do
     grep -qx "$candidate" "$answered" || { window=$candidate; break 2; }
   done

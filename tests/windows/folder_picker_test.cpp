@@ -40,6 +40,9 @@ class DialogUser {
   DialogUser(const std::string& caseName, const std::string& action, const std::string& folderName = "")
       : statusFile_(kovo::testing::ArtifactsDir() / ("driver-" + caseName + ".txt")) {
     fs::remove(statusFile_);
+    // The X server of this run numbers its windows afresh.
+    static const bool answeredListCleared = fs::remove(kovo::testing::ArtifactsDir() / "answered-windows.txt");
+    (void)answeredListCleared;
     const std::string hostArtifacts = Environment("KOVO_ARTIFACTS_DIR_UNIX");
     const std::string command = "/bin/bash \"" + Environment("KOVO_SOURCE_DIR_UNIX") +
                                 "/tests/windows/folder_picker_driver.sh\" \"" + hostArtifacts + "/driver-" +
@@ -147,6 +150,17 @@ TEST(PickFolder, CancellingLeavesTheShortenedStartFolder) {
   ASSERT_EQ(user.Finish(), "ok");
   EXPECT_FALSE(chosen);
   EXPECT_EQ(Narrow(folder), "C:\\Program Files (x86)\\\\");
+}
+
+TEST(PickFolder, AStartFolderThatDoesNotExistGivesWayToProgramFiles) {
+  std::wstring folder = L"C:\\nowhere\\Veltra Company Ltd\\KOVO3Plugin";
+  DialogUser user("missing-start-folder", "cancel");
+
+  const bool chosen = installer::PickFolder(folder, nullptr);
+
+  ASSERT_EQ(user.Finish(), "ok");
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(Narrow(folder), "C:\\Program Files (x86)");
 }
 
 }  // namespace
