@@ -50,7 +50,7 @@ constexpr std::uint64_t kMebibyte = 1u << 20;
 std::string ToNarrow(const std::wstring& text) { return WideToUtf8(text); }
 
 // ============================================================================
-// Steps
+// Helpers
 // ============================================================================
 
 bool IsOlderThanMinimum(const WindowsVersion& version) {
@@ -114,7 +114,9 @@ std::int32_t MissingSpaceMb(InstallTypes type, const std::wstring& rootName) {
   return static_cast<std::int32_t>((required - free) >> 20);
 }
 
+// Non-zero also when the existence test itself fails.
 std::uint32_t CreateWorkingFolder(const std::wstring& folder) {
+  constexpr std::uint32_t kFolderNotExaminable = 1;
   try {
     return Services().CreateFolder(folder);
   } catch (const std::exception& error) {
@@ -122,7 +124,7 @@ std::uint32_t CreateWorkingFolder(const std::wstring& folder) {
   } catch (...) {
     LOG_DEBUG("Working folder not creatable");
   }
-  return 1;
+  return kFolderNotExaminable;
 }
 
 // The first line of the file, each byte one character (the file is read in
@@ -151,52 +153,51 @@ bool ProgramFileExists(const std::wstring& path) {
   return false;
 }
 
-}  // namespace
+// ============================================================================
+// The probe's steps; each one that can stop the probe says whether to go on
+// ============================================================================
 
-Result InstallerEngine::EnvironmentProbe() {
-  auto access = model_.Access();
-  PageData& data = *access;
-  data.errorKind = 0;
+bool WindowsIsSupported(PageData& data) {
+  const auto windows = Services().QueryWindowsVersion();
+  if (!windows) return true;
+  LOG_DEBUG("Win Ver: " << windows->major << "." << windows->minor << "." << windows->build);
+  LOG_DEBUG("Win SP: " << windows->servicePackMajor << "." << windows->servicePackMinor);
+  if (!IsOlderThanMinimum(*windows)) return true;
+  data.stage = PageStage::Failure;
+  data.errorKind = 2;
+  return false;
+}
 
-  if (const auto windows = Services().QueryWindowsVersion()) {
-    LOG_DEBUG("Win Ver: " << windows->major << "." << windows->minor << "." << windows->build);
-    LOG_DEBUG("Win SP: " << windows->servicePackMajor << "." << windows->servicePackMinor);
-    if (IsOlderThanMinimum(*windows)) {
-      data.stage = PageStage::Failure;
-      data.errorKind = 2;
-      return kResultAbort;
-    }
-  }
-
-  const std::wstring installPath = Utf8ToWide(data.installPath);
+// The options page stays: the user can pick a folder on another disk.
+bool InstallDiskHasRoom(PageData& data) {
   LOG_DEBUG("Install path: " << data.installPath);
-  const std::wstring rootName = RootName(installPath);
+  const std::wstring rootName = RootName(Utf8ToWide(data.installPath));
   LOG_DEBUG("Root name: " << ToNarrow(rootName));
-
   const std::int32_t missingMb = MissingSpaceMb(data.installType, rootName);
   data.missingSpaceMb = missingMb;
-  if (missingMb != 0) {
-    LOG_DEBUG("Need space: " << missingMb);
-    data.errorKind = 5;
-    return kResultAbort;
-  }
+  if (missingMb == 0) return true;
+  LOG_DEBUG("Need space: " << missingMb);
+  data.errorKind = 5;
+  return false;
+}
 
-  if (CreateWorkingFolder(workingFolder_) != 0) {
-    data.stage = PageStage::Failure;
-    data.errorKind = 4;
-    return kResultAbort;
-  }
+bool WorkingFolderIsThere(PageData& data, const std::wstring& workingFolder) {
+  if (CreateWorkingFolder(workingFolder) == 0) return true;
+  data.stage = PageStage::Failure;
+  data.errorKind = 4;
+  return false;
+}
 
-  if (DownloadToFile(kVersionFileServerPath, ToNarrow(workingFolder_ + L"/" + kVersionFileName)) != kResultOk) {
-    data.stage = PageStage::Failure;
-    data.errorKind = 3;
-    return kResultAbort;
-  }
-  const auto offeredText = ReadFirstLine(workingFolder_ + kWideSeparator + kVersionFileName);
-  if (!offeredText) return kResultAbort;
+void FailVersionDownload(PageData& data) {
+  data.stage = PageStage::Failure;
+  data.errorKind = 3;
+}
 
+// The installed plugin's folder, product code and running state go into the
+// page; returns the installed version text (empty when nothing is installed).
+std::wstring LookUpInstalledPlugin(PageData& data) {
   const std::wstring installedFolder = ReadInstalledFolder();
-  std::wstring installedText = ReadInstalledVersionText();
+  const std::wstring installedText = ReadInstalledVersionText();
   if (!installedFolder.empty() && ProgramFileExists(installedFolder + kWideSeparator + kPluginProgramName)) {
     data.installPath = WideToUtf8(installedFolder);
     data.installed = true;
@@ -206,16 +207,18 @@ Result InstallerEngine::EnvironmentProbe() {
   LOG_DEBUG("Msi Product code: " << data.productCode);
   if (data.productCode.empty()) {
     data.installed = false;
-    installedText.clear();
-  } else {
-    data.serviceRunning = Services().IsServiceRunning();
-    data.pluginRunning = Services().IsPluginRunning();
-    LOG_DEBUG("Check on running: service: " << (data.serviceRunning ? 1 : 0)
-                                            << " plugin: " << (data.pluginRunning ? 1 : 0));
+    return {};
   }
+  data.serviceRunning = Services().IsServiceRunning();
+  data.pluginRunning = Services().IsPluginRunning();
+  LOG_DEBUG("Check on running: service: " << (data.serviceRunning ? 1 : 0)
+                                          << " plugin: " << (data.pluginRunning ? 1 : 0));
+  return installedText;
+}
 
+Result DecideInstall(PageData& data, const std::wstring& installedText, const std::wstring& offeredText) {
   const VersionNumber installed = VersionNumber::Parse(installedText);
-  const VersionNumber offered = VersionNumber::Parse(*offeredText);
+  const VersionNumber offered = VersionNumber::Parse(offeredText);
   LOG_DEBUG(FormatString("CheckPluginInstall.exist version: %d.%d.%d.%d", installed.parts[0], installed.parts[1],
                          installed.parts[2], installed.parts[3]));
   LOG_DEBUG(FormatString("CheckPluginInstall.new version: %d.%d.%d.%d", offered.parts[0], offered.parts[1],
@@ -226,11 +229,9 @@ Result InstallerEngine::EnvironmentProbe() {
   // server offers; it must not pass for "the offered version is installed".
   if (offered == VersionNumber{}) {
     LOG_DEBUG("CheckPluginInstall.No offered version");
-    data.stage = PageStage::Failure;
-    data.errorKind = 3;
+    FailVersionDownload(data);
     return kResultAbort;
   }
-
   if (installed < offered) {
     LOG_DEBUG("CheckPluginInstall.Will install new version");
     return kResultOk;
@@ -240,6 +241,29 @@ Result InstallerEngine::EnvironmentProbe() {
   data.willInstall = false;
   data.stage = PageStage::Success;
   return kResultAbort;
+}
+
+}  // namespace
+
+// One access for the whole run: the page is redrawn once, when it is released.
+Result InstallerEngine::EnvironmentProbe() {
+  auto access = model_.Access();
+  PageData& data = *access;
+  data.errorKind = 0;
+
+  if (!WindowsIsSupported(data) || !InstallDiskHasRoom(data) || !WorkingFolderIsThere(data, workingFolder_)) {
+    return kResultAbort;
+  }
+  if (DownloadToFile(kVersionFileServerPath, ToNarrow(workingFolder_ + L"/" + kVersionFileName)) != kResultOk) {
+    FailVersionDownload(data);
+    return kResultAbort;
+  }
+  // A file gone between the download and here leaves the page as it was.
+  const auto offeredText = ReadFirstLine(workingFolder_ + kWideSeparator + kVersionFileName);
+  if (!offeredText) return kResultAbort;
+
+  const std::wstring installedText = LookUpInstalledPlugin(data);
+  return DecideInstall(data, installedText, *offeredText);
 }
 
 }  // namespace kovo::plugin::web::installer
