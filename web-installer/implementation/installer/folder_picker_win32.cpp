@@ -1,11 +1,10 @@
 #include "installer/folder_picker_win32.h"
 
-#include <windows.h>
+#include <kovo-ui-imgui/logger/logger.h>
 #include <objbase.h>
 #include <shobjidl.h>
+#include <windows.h>
 #include <wrl/client.h>
-
-#include <kovo-ui-imgui/logger/logger.h>
 
 #include <memory>
 

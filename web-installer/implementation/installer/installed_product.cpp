@@ -17,8 +17,7 @@ const std::array<std::wstring, 3> kPluginDisplayNames = {
 };
 
 std::wstring ReadLocalMachineString(const std::wstring& key, const std::wstring& valueName) {
-  return Services().ReadRegistryString(RegistryRoot::LocalMachine, key, valueName, L"", nullptr,
-                                       kRegistryViewDefault);
+  return Services().ReadRegistryString(RegistryRoot::LocalMachine, key, valueName, L"", nullptr, kRegistryViewDefault);
 }
 
 bool IsPluginDisplayName(const std::wstring& displayName) {
@@ -29,9 +28,7 @@ bool IsPluginDisplayName(const std::wstring& displayName) {
   return false;
 }
 
-bool Contains(const std::wstring& text, const std::wstring& part) {
-  return text.find(part) != std::wstring::npos;
-}
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 void RemoveEvery(std::wstring& text, const std::wstring& part) {
   for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at)) {
@@ -43,14 +40,11 @@ void RemoveEvery(std::wstring& text, const std::wstring& part) {
 
 std::wstring ReadInstalledFolder() { return ReadLocalMachineString(kPluginRegistryKey, kPluginPathValue); }
 
-std::wstring ReadInstalledVersionText() {
-  return ReadLocalMachineString(kPluginRegistryKey, kPluginVersionValue);
-}
+std::wstring ReadInstalledVersionText() { return ReadLocalMachineString(kPluginRegistryKey, kPluginVersionValue); }
 
 std::wstring FindProductCode() {
   std::vector<std::wstring> entries;
-  if (Services().EnumerateSubKeys(RegistryRoot::LocalMachine, kUninstallListKey, entries,
-                                  kRegistryViewDefault) != 0) {
+  if (Services().EnumerateSubKeys(RegistryRoot::LocalMachine, kUninstallListKey, entries, kRegistryViewDefault) != 0) {
     return {};
   }
   const std::wstring uninstallList = kUninstallListKey;
