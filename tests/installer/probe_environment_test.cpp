@@ -18,7 +18,7 @@
 #include "installer/controller/installer_engine.h"
 #include "installer/installed_product.h"
 #include "installer/system_services.h"
-#include "installer/utf8_text.h"
+#include "installer/text_conversion.h"
 #include "support/fake_system_services.h"
 #include "support/test_support.h"
 
@@ -143,7 +143,7 @@ class EnvironmentProbe : public ::testing::Test {
     fs::create_directories(folder);
     if (withProgram) kovo::testing::WriteFile(folder / "kovo3plugin.exe", "MZ");
     system_.SetRegistryString(RegistryRoot::LocalMachine, installer::kPluginRegistryKey, L"Path",
-                              installer::Utf8ToWide(folder.u8string()));
+                              installer::ToWide(folder.u8string()));
     system_.SetRegistryString(RegistryRoot::LocalMachine, installer::kPluginRegistryKey, L"Version",
                               std::wstring(version.begin(), version.end()));
     if (withUninstallEntry) {

@@ -9,7 +9,7 @@
 
 #include "installer/installed_product.h"
 #include "installer/system_services.h"
-#include "installer/utf8_text.h"
+#include "installer/text_conversion.h"
 #include "support/fake_system_services.h"
 
 namespace installer = kovo::plugin::web::installer;
@@ -20,7 +20,7 @@ namespace {
 
 const std::wstring kUninstallList = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-std::string Narrow(const std::wstring& text) { return installer::WideToUtf8(text); }
+std::string Narrow(const std::wstring& text) { return installer::ToUtf8(text); }
 
 // ============================================================================
 // FindProductCode
@@ -120,33 +120,6 @@ TEST(ShortenPickerStartFolder, RemovesTheProductsOwnFolderNames) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Narrow(installer::ShortenPickerStartFolder(c.folder)), Narrow(c.expected)) << Narrow(c.folder);
-  }
-}
-
-// ============================================================================
-// UTF-8 text of the install folder
-// ============================================================================
-
-TEST(Utf8Text, RoundTripsEveryPlaneAndReplacesMalformedBytes) {
-  const std::string texts[] = {"", "C:\\Apps", "C:\\Программы\\КОВО", "D:\\\xF0\x9F\x93\x81 folder", "\xE2\x82\xAC"};
-  for (const auto& text : texts) EXPECT_EQ(installer::WideToUtf8(installer::Utf8ToWide(text)), text);
-  EXPECT_EQ(installer::Utf8ToWide("\xD0\x9A").size(), 1u);
-  EXPECT_EQ(installer::Utf8ToWide("\xF0\x9F\x93\x81").size(), sizeof(wchar_t) == 2 ? 2u : 1u);
-
-  const std::string replacement = "\xEF\xBF\xBD";
-  const struct {
-    std::string malformed;
-    std::string expected;
-  } cases[] = {
-      {"a\xFF" "b", "a" + replacement + "b"},
-      {"\xD0", replacement},                         // cut short at the end
-      {"\xD0" "A", replacement + "A"},               // cut short before another character
-      {"\xC0\xAF", replacement},                     // overlong form of "/"
-      {"\xED\xA0\x80", replacement},                 // a surrogate
-      {"\x80x", replacement + "x"},                  // a stray continuation byte
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(installer::WideToUtf8(installer::Utf8ToWide(c.malformed)), c.expected);
   }
 }
 

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "installer/folder_picker_win32.h"
-#include "installer/utf8_text.h"
+#include "installer/text_conversion.h"
 #include "support/test_support.h"
 
 namespace installer = kovo::plugin::web::installer;
@@ -26,7 +26,7 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
-std::string Narrow(const std::wstring& text) { return installer::WideToUtf8(text); }
+std::string Narrow(const std::wstring& text) { return installer::ToUtf8(text); }
 
 // ============================================================================
 // The user at the X display
@@ -65,7 +65,7 @@ class DialogUser {
 
  private:
   void Drive(const std::string& command) {
-    std::wstring commandLine = installer::Utf8ToWide(command);
+    std::wstring commandLine = installer::ToWide(command);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};

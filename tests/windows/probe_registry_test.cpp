@@ -20,7 +20,7 @@
 #include "installer/controller/installer_engine.h"
 #include "installer/installed_product.h"
 #include "installer/system_services.h"
-#include "installer/utf8_text.h"
+#include "installer/text_conversion.h"
 #include "support/test_support.h"
 
 namespace ui = kovo::desktop::ui::imgui;
@@ -30,7 +30,7 @@ namespace {
 
 constexpr char kOfferedVersion[] = "21.6225.56.0";
 
-std::string Narrow(const std::wstring& text) { return installer::WideToUtf8(text); }
+std::string Narrow(const std::wstring& text) { return installer::ToUtf8(text); }
 
 // ============================================================================
 // Processes
@@ -80,7 +80,7 @@ class RunningProgram {
 
 std::wstring HostFolderAsWindows(const char* variable) {
   const char* value = std::getenv(variable);
-  return installer::Utf8ToWide(value ? value : "");
+  return installer::ToWide(value ? value : "");
 }
 
 // ============================================================================

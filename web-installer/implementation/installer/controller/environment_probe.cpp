@@ -2,6 +2,7 @@
 // whether an installation is needed. Every finding goes into PageData.
 #include <kovo-ui-imgui/logger/logger.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -12,9 +13,11 @@
 
 #include "installer/controller/installer_engine.h"
 #include "installer/format_string.h"
+#include "installer/install_type_table.h"
 #include "installer/installed_product.h"
+#include "installer/outside_components.h"
 #include "installer/system_services.h"
-#include "installer/utf8_text.h"
+#include "installer/text_conversion.h"
 #include "installer/version_number.h"
 
 namespace kovo::plugin::web::installer {
@@ -27,9 +30,6 @@ namespace {
 
 constexpr WindowsVersion kMinimumWindows{6, 1, 7600, 1, 0};
 
-constexpr char kVersionFileServerPath[] = "/Kovo3Plugin/master/win32/version.txt";
-constexpr wchar_t kVersionFileName[] = L"version.txt";
-
 // The download opens its target as a narrow path with "/" and the probe reads
 // the file back through the wide path with "\", as Windows accepts both; off
 // Windows only "/" separates.
@@ -40,14 +40,6 @@ constexpr wchar_t kWideSeparator = L'/';
 #endif
 
 constexpr std::uint64_t kMebibyte = 1u << 20;
-
-// ============================================================================
-// Text conversions
-// ============================================================================
-
-// UTF-8 stands in for the user's code page until the system layer's
-// conversion is available here.
-std::string ToNarrow(const std::wstring& text) { return WideToUtf8(text); }
 
 // ============================================================================
 // Helpers
@@ -78,15 +70,14 @@ std::wstring RootName(const std::wstring& path) {
   return {};
 }
 
+// Twice the install type's figure is required. A type the table does not know
+// (no such value comes from the options page) asks for the most any type needs.
 std::int32_t SpaceFigureMb(InstallTypes type) {
-  // Install types' disk space figures in MB; twice the figure is required.
-  switch (type) {
-    case InstallTypes::Recommended: return 350;
-    case InstallTypes::Full: return 660;
-    case InstallTypes::Min: return 80;
-    case InstallTypes::Custom: return 660;
-  }
-  return 660;
+  const auto known = InstallTypeTable.find(type);
+  if (known != InstallTypeTable.end()) return known->second.spaceMb;
+  std::int32_t largest = 0;
+  for (const auto& [anyType, info] : InstallTypeTable) largest = std::max(largest, info.spaceMb);
+  return largest;
 }
 
 // A volume that cannot be queried (a path without a drive, an unreachable
@@ -171,7 +162,7 @@ bool WindowsIsSupported(PageData& data) {
 // The options page stays: the user can pick a folder on another disk.
 bool InstallDiskHasRoom(PageData& data) {
   LOG_DEBUG("Install path: " << data.installPath);
-  const std::wstring rootName = RootName(Utf8ToWide(data.installPath));
+  const std::wstring rootName = RootName(ToWide(data.installPath));
   LOG_DEBUG("Root name: " << ToNarrow(rootName));
   const std::int32_t missingMb = MissingSpaceMb(data.installType, rootName);
   data.missingSpaceMb = missingMb;
@@ -199,7 +190,7 @@ std::wstring LookUpInstalledPlugin(PageData& data) {
   const std::wstring installedFolder = ReadInstalledFolder();
   const std::wstring installedText = ReadInstalledVersionText();
   if (!installedFolder.empty() && ProgramFileExists(installedFolder + kWideSeparator + kPluginProgramName)) {
-    data.installPath = WideToUtf8(installedFolder);
+    data.installPath = ToUtf8(installedFolder);
     data.installed = true;
   }
 
@@ -254,12 +245,12 @@ Result InstallerEngine::EnvironmentProbe() {
   if (!WindowsIsSupported(data) || !InstallDiskHasRoom(data) || !WorkingFolderIsThere(data, workingFolder_)) {
     return kResultAbort;
   }
-  if (DownloadToFile(kVersionFileServerPath, ToNarrow(workingFolder_ + L"/" + kVersionFileName)) != kResultOk) {
+  if (DownloadToFile(kVersionFileServerPath, ToNarrow(workingFolder_) + "/" + kVersionFileName) != kResultOk) {
     FailVersionDownload(data);
     return kResultAbort;
   }
   // A file gone between the download and here leaves the page as it was.
-  const auto offeredText = ReadFirstLine(workingFolder_ + kWideSeparator + kVersionFileName);
+  const auto offeredText = ReadFirstLine(workingFolder_ + kWideSeparator + ToWide(kVersionFileName));
   if (!offeredText) return kResultAbort;
 
   const std::wstring installedText = LookUpInstalledPlugin(data);
