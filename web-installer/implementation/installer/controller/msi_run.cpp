@@ -31,6 +31,7 @@ namespace {
 const wchar_t kMsiexec[] = L"msiexec.exe";
 
 // What the runs need of the page state, read once: the runs take minutes.
+// Only read, so no redraw is asked for.
 struct InstallRequest {
   bool reinstall = false;
   std::string productCode;
@@ -42,17 +43,16 @@ struct InstallRequest {
   bool desktopShortcut = true;
 };
 
-InstallRequest ReadInstallRequest(PageModel& model) {
-  const ModelAccess access = model.Access();
+InstallRequest ReadInstallRequest(const PageData& page) {
   InstallRequest request;
-  request.reinstall = access->reinstall;
-  request.productCode = access->productCode;
-  request.installPath = access->installPath;
-  request.installType = access->installType;
-  request.components = access->components;
-  request.autoRun = access->autoRun;
-  request.autoRunType = access->autoRunType;
-  request.desktopShortcut = access->desktopShortcut;
+  request.reinstall = page.reinstall;
+  request.productCode = page.productCode;
+  request.installPath = page.installPath;
+  request.installType = page.installType;
+  request.components = page.components;
+  request.autoRun = page.autoRun;
+  request.autoRunType = page.autoRunType;
+  request.desktopShortcut = page.desktopShortcut;
   return request;
 }
 
@@ -116,7 +116,7 @@ Result RunInstall(const InstallRequest& request, const std::wstring& packageFile
 
 Result InstallerEngine::RemoveAndInstall() {
   if (!ProgramOptions::Instance().InstallPackage()) return kResultFail;
-  const InstallRequest request = ReadInstallRequest(model_);
+  const InstallRequest request = ReadInstallRequest(model_.Data());
   const std::wstring packageFile = WorkingFile(workingFolder_, kPackageFileName);
   // Nothing to install is a failure, not a success: the package may have been
   // taken away after its download (by a virus scanner, say).

@@ -1,0 +1,15 @@
+# The msiexec runs, the error catalogue and the install log analysis.
+
+add_library(kovo_msi_test_support STATIC installer/msi_test_support.cpp)
+kovo_project_target(kovo_msi_test_support)
+target_link_libraries(kovo_msi_test_support PUBLIC kovo_fake_system)
+
+kovo_add_test(msi_tests
+  SOURCES
+    installer/msi_run_test.cpp
+    installer/msi_log_analysis_test.cpp
+    installer/error_catalogue_test.cpp
+  LIBS kovo_msi_test_support)
+if(TARGET msi_tests)
+  target_compile_definitions(msi_tests PRIVATE KOVO_MSI_LOG_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures/msi-logs")
+endif()
