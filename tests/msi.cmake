@@ -13,3 +13,12 @@ kovo_add_test(msi_tests
 if(TARGET msi_tests)
   target_compile_definitions(msi_tests PRIVATE KOVO_MSI_LOG_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures/msi-logs")
 endif()
+
+include(${CMAKE_SOURCE_DIR}/fuzz/fuzz.cmake)
+
+# The large-log benchmark (scripts/bench.sh msilog); native only.
+if(NOT WIN32)
+  add_executable(msi_log_bench installer/msi_log_bench.cpp)
+  kovo_project_target(msi_log_bench)
+  target_link_libraries(msi_log_bench PRIVATE web_installer)
+endif()

@@ -8,7 +8,8 @@ namespace {
 constexpr std::size_t kBufferBytes = 64 * 1024;
 }  // namespace
 
-Utf16LeLineReader::Utf16LeLineReader(std::FILE* file) : file_(file), buffer_(kBufferBytes) {
+Utf16LeLineReader::Utf16LeLineReader(std::FILE* file)
+    : file_(file), buffer_(new unsigned char[kBufferBytes]) {
   units_.reserve(1024);
 }
 
@@ -17,7 +18,7 @@ bool Utf16LeLineReader::Refill() {
   const std::size_t kept = filled_ - position_;
   if (kept > 0) buffer_[0] = buffer_[position_];
   position_ = 0;
-  filled_ = kept + std::fread(buffer_.data() + kept, 1, buffer_.size() - kept, file_);
+  filled_ = kept + std::fread(buffer_.get() + kept, 1, kBufferBytes - kept, file_);
   if (std::ferror(file_)) failed_ = true;
   return filled_ - position_ >= 2;
 }

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace kovo::plugin::web::installer {
 
@@ -31,7 +31,7 @@ class Utf16LeLineReader {
   bool Refill();
 
   std::FILE* file_;
-  std::vector<unsigned char> buffer_;
+  std::unique_ptr<unsigned char[]> buffer_;  // not zeroed: fread fills what is used
   std::size_t position_ = 0;
   std::size_t filled_ = 0;
   bool failed_ = false;
