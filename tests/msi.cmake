@@ -22,3 +22,8 @@ if(NOT WIN32)
   kovo_project_target(msi_log_bench)
   target_link_libraries(msi_log_bench PRIVATE web_installer)
 endif()
+
+# With Wine's real msiexec.
+kovo_add_test(msi_wine_tests WINDOWS_ONLY
+  SOURCES installer/msi_wine_test.cpp
+  LIBS kovo_msi_test_support)
