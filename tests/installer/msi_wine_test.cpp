@@ -87,3 +87,15 @@ TEST(MsiexecUnderWine, APackageThatCannotBeOpenedEndsAsAShownFailure) {
   EXPECT_EQ(kind, exitCode == 1620 ? 1620 : 6);
   EXPECT_FALSE(installer::FindErrorInfo(kind).title.empty());
 }
+
+TEST(MsiLogUnderWine, IsReadWhileAnotherProcessStillHoldsItForWriting) {
+  EngineRig rig;
+  kovo::testing::WriteInstallerLog(rig.File("msi_install.log"),
+                                   {"Ошибка 1336. Нет доступа", kovo::testing::ActionEnded("InstallFinalize", "3")});
+  const UniqueHandle writer(CreateFileW(rig.File("msi_install.log").wstring().c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE);
+
+  EXPECT_EQ(rig.Engine().AnalyzeMsiLog(), 1336);
+}
