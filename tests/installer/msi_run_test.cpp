@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/error_catalogue.h"
 #include "installer/msi_test_support.h"
 
 namespace installer = kovo::plugin::web::installer;
@@ -241,12 +242,15 @@ TEST(RemoveAndInstall, RunsNothingWhenSwitchedOffOrWithoutAPackage) {
     installer::ProgramOptions::Instance().SetInstallPackage(true);
   }
   {
-    // Nothing installed must not read as a successful installation.
+    // Nothing installed must not read as a successful installation, whatever
+    // log an earlier run left behind.
     SCOPED_TRACE("package missing");
     EngineRig rig;
     rig.Page().reinstall = true;
     rig.Page().productCode = Narrow(kProductCode);
-    EXPECT_EQ(rig.Engine().RemoveAndInstall(), installer::kResultFail);
+    const installer::Result result = rig.Engine().RemoveAndInstall();
     EXPECT_TRUE(rig.System().processCalls.empty());
+    EXPECT_EQ(result, 12);
+    EXPECT_EQ(installer::KindExitCodes.count(result), 1u) << "the result is itself the failure kind";
   }
 }

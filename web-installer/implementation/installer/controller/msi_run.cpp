@@ -119,10 +119,13 @@ Result InstallerEngine::RemoveAndInstall() {
   const InstallRequest request = ReadInstallRequest(model_.Data());
   const std::wstring packageFile = WorkingFile(workingFolder_, kPackageFileName);
   // Nothing to install is a failure, not a success: the package may have been
-  // taken away after its download (by a virus scanner, say).
+  // taken away after its download (by a virus scanner, say). The install could
+  // not be prepared, and that result is a failure kind of its own, so no stale
+  // log of an earlier run gets a say.
   if (!Services().FileExists(packageFile)) {
-    LOG_DEBUG("MSI package is missing; nothing was installed");
-    return kResultFail;
+    LOG_DEBUG("MSI package is missing");
+    LOG_DEBUG("Can't install plugin");
+    return kInstallNotPrepared;
   }
   std::uint32_t exitCode = 0;
   if (request.reinstall && !request.productCode.empty()) {
