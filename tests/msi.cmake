@@ -23,7 +23,12 @@ if(NOT WIN32)
   target_link_libraries(msi_log_bench PRIVATE web_installer)
 endif()
 
-# With Wine's real msiexec.
+# With Wine's real msiexec, the installer's Win32 services and download, and
+# the stand-in package from the local update server.
 kovo_add_test(msi_wine_tests WINDOWS_ONLY
   SOURCES installer/msi_wine_test.cpp
-  LIBS kovo_msi_test_support)
+  LIBS kovo_msi_test_support kovo_update_server_process
+  TIMEOUT 600)
+if(TARGET msi_wine_tests AND TARGET kovo_stand_in_packages)
+  add_dependencies(msi_wine_tests kovo_stand_in_packages)
+endif()

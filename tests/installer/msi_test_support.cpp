@@ -25,11 +25,12 @@ std::wstring CreatedFolder(const fs::path& folder) {
 
 }  // namespace
 
-EngineRig::EngineRig()
+EngineRig::EngineRig(RigSystem system)
     : model_(desktop::ui::imgui::EventQueuer(queue_, events_)),
       folder_(temp_.Path() / fs::u8path(kWorkingFolderName)),
-      scopedSystem_(system_),
-      engine_(model_, CreatedFolder(folder_)) {}
+      engine_(model_, CreatedFolder(folder_)) {
+  if (system == RigSystem::Fake) scopedSystem_.emplace(system_);
+}
 
 ProgramOptionsRestorer::~ProgramOptionsRestorer() {
   auto& options = installer::ProgramOptions::Instance();

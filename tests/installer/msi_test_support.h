@@ -8,6 +8,7 @@
 #include <kovo-ui-imgui/events/safe_queue.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,15 @@
 
 namespace kovo::testing {
 
+// Which operating system the engine of a rig talks to.
+enum class RigSystem {
+  Fake,  // FakeSystemServices, scriptable and recording
+  Real,  // the platform's own services (Windows tests under Wine)
+};
+
 class EngineRig {
  public:
-  EngineRig();
+  explicit EngineRig(RigSystem system = RigSystem::Fake);
 
   plugin::web::installer::InstallerEngine& Engine() { return engine_; }
   // The page state lives in the model; the access only hands it out.
@@ -37,7 +44,7 @@ class EngineRig {
   TempFolder temp_;
   std::filesystem::path folder_;
   FakeSystemServices system_;
-  plugin::web::installer::ScopedSystemServices scopedSystem_;
+  std::optional<plugin::web::installer::ScopedSystemServices> scopedSystem_;
   plugin::web::installer::InstallerEngine engine_;
 };
 

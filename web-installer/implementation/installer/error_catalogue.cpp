@@ -1,13 +1,10 @@
 #include "installer/error_catalogue.h"
 
-#include <kovo_settings.h>
+#include "installer/outside_components.h"
 
 namespace kovo::plugin::web::installer {
 
 namespace {
-
-// The help portal's host is a deployment setting; the paths are the portal's own.
-std::string HelpLink(const char* path) { return std::string("https://") + settings::kHelpPortalHost + path; }
 
 const char kInstallFailedTitle[] = "Не удалось установить КОВО Плагин";
 const char kUnsupportedWindowsTitle[] = "Данная версия Windows не поддерживается";
@@ -60,33 +57,33 @@ const char kServiceConfigRights[] =
 const std::map<ErrorKind, ErrorInfo> ErrorCatalogue = {
     {0, {"", "", "", ""}},
     {1, {kInstallFailedTitle, "", "", ""}},
-    {2, {kUnsupportedWindowsTitle, HelpLink("/help/start/teh_terms/kovoplugin/windows_error"), "", kMinimumWindows}},
+    {2, {kUnsupportedWindowsTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/windows_error"), "", kMinimumWindows}},
     {3, {kInstallFailedTitle, "", kCheckNetwork, ""}},
     {4, {kInstallFailedTitle, "", kCheckTempRights, ""}},
     {5, {"", "", "", ""}},
     {6, {kInstallFailedTitle, "", kRestartPc, ""}},
     {7, {kInstallFailedTitle, "", kCheckNetwork, ""}},
-    {8, {kServiceNotStartedTitle, HelpLink("/help/start/teh_terms/kovoplugin/servconnect"), kStartServiceManually,
+    {8, {kServiceNotStartedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/servconnect"), kStartServiceManually,
          kMayLackRights}},
-    {9, {kPluginNotStartedTitle, HelpLink("/help/plugin/kovo3plugin/run"), kStartPluginManually, kMayLackRights}},
-    {10, {kNeitherStartedTitle, HelpLink("/help/start/teh_terms/kovoplugin/problem"), kStartBothManually,
+    {9, {kPluginNotStartedTitle, HelpPortalAddress("/help/plugin/kovo3plugin/run"), kStartPluginManually, kMayLackRights}},
+    {10, {kNeitherStartedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/problem"), kStartBothManually,
           kMayLackRights}},
     {11, {kOldVersionNotRemovedTitle, "", kRemoveManually, ""}},
     {12, {kInstallFailedTitle, "", kRestartPc, ""}},
-    {1620, {kInstallFailedTitle, HelpLink("/help/plugin/kovo3plugin/install"), kDownloadManually,
+    {1620, {kInstallFailedTitle, HelpPortalAddress("/help/plugin/kovo3plugin/install"), kDownloadManually,
             kPackageDamagedOnLoad}},
-    {2203, {kInstallFailedTitle, HelpLink("/help/start/teh_terms/kovoplugin/error_2503_2502_2203"), "",
+    {2203, {kInstallFailedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/error_2503_2502_2203"), "",
             kNoTempFolderAccess}},
-    {2755, {kInstallFailedTitle, HelpLink("/help/start/teh_terms/kovoplugin/error_2755"), "", ""}},
-    {26352, {kInstallFailedTitle, HelpLink("/help/start/teh_terms/kovoplugin/error_26352"), "", ""}},
+    {2755, {kInstallFailedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/error_2755"), "", ""}},
+    {26352, {kInstallFailedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/error_26352"), "", ""}},
     {1303, {kInstallFailedTitle, "", kChangeInstallFolderRights, kNoInstallFolderAccess}},
-    {1316, {kInstallFailedTitle, HelpLink("/help/start/teh_terms/kovoplugin/read_file"), "", ""}},
-    {1335, {kInstallFailedTitle, HelpLink("/help/plugin/kovo3plugin/install"), kDownloadManually,
+    {1316, {kInstallFailedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/read_file"), "", ""}},
+    {1335, {kInstallFailedTitle, HelpPortalAddress("/help/plugin/kovo3plugin/install"), kDownloadManually,
             kPackageDamagedOnDownload}},
     {1336, {kInstallFailedTitle, "", "", kNoInstallerFolderAccess}},
-    {1714, {kInstallFailedTitle, HelpLink("/help/start/teh_terms/kovoplugin/open_device"), "",
+    {1714, {kInstallFailedTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/open_device"), "",
             kCannotRemoveOldVersion}},
-    {1923, {kServiceNotInstalledTitle, HelpLink("/help/start/teh_terms/kovoplugin/start_service"), "",
+    {1923, {kServiceNotInstalledTitle, HelpPortalAddress("/help/start/teh_terms/kovoplugin/start_service"), "",
             kServiceInstallRights}},
     {1925, {kInstallFailedTitle, "", kAdministratorRequired, kNoInstallRights}},
     {100, {kServiceNotStartedTitle, "", kRestartPc, ""}},

@@ -1,15 +1,16 @@
 #include <kovo-ui-imgui/logger/logger.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "installer/controller/installer_engine.h"
-#include "installer/controller/utf8_text.h"
 #include "installer/controller/working_files.h"
 #include "installer/error_catalogue.h"
 #include "installer/format_string.h"
 #include "installer/program_options.h"
 #include "installer/system_services.h"
+#include "installer/text_conversion.h"
 
 namespace kovo::plugin::web::installer {
 
@@ -67,16 +68,30 @@ std::string ExtraProperties(const InstallRequest& request) {
 
 const char* Flag(bool value) { return value ? "1" : " "; }
 
+// The conversions replace what they cannot convert; a command line built from
+// such a replacement would name another file or folder, so it is refused.
+std::string ExactUtf8(const std::wstring& text) {
+  std::string utf8 = ToUtf8(text);
+  if (ToWide(utf8) != text) throw std::range_error("text is not valid Unicode");
+  return utf8;
+}
+
+std::wstring ExactWide(const std::string& utf8) {
+  std::wstring text = ToWide(utf8);
+  if (ToUtf8(text) != utf8) throw std::range_error("text is not valid UTF-8");
+  return text;
+}
+
 std::string RemovalParameters(const InstallRequest& request, const std::wstring& workingFolder) {
-  return FormatString(KOVO_REMOVAL_TEMPLATE, request.productCode.c_str(), WideToUtf8(workingFolder).c_str());
+  return FormatString(KOVO_REMOVAL_TEMPLATE, request.productCode.c_str(), ExactUtf8(workingFolder).c_str());
 }
 
 std::string InstallParameters(const InstallRequest& request, const std::wstring& packageFile,
                               const std::wstring& workingFolder) {
-  return FormatString(KOVO_INSTALL_TEMPLATE, WideToUtf8(packageFile).c_str(), request.installPath.c_str(),
+  return FormatString(KOVO_INSTALL_TEMPLATE, ExactUtf8(packageFile).c_str(), request.installPath.c_str(),
                       Flag(request.desktopShortcut), Flag(request.autoRun),
                       static_cast<int>(request.autoRunType), ExtraProperties(request).c_str(),
-                      WideToUtf8(workingFolder).c_str());
+                      ExactUtf8(workingFolder).c_str());
 }
 
 // ============================================================================
@@ -85,7 +100,7 @@ std::string InstallParameters(const InstallRequest& request, const std::wstring&
 
 // True when msiexec ran to its end; exitCode then holds its exit code.
 bool RunMsiexec(const std::string& parameters, std::uint32_t& exitCode) {
-  return Services().RunProcess(kMsiexec, Utf8ToWide(parameters), &exitCode, true) == 0;
+  return Services().RunProcess(kMsiexec, ExactWide(parameters), &exitCode, true) == 0;
 }
 
 // kResultOk when the removal ran, whatever it achieved: the install follows anyway.
@@ -117,7 +132,7 @@ Result RunInstall(const InstallRequest& request, const std::wstring& packageFile
 Result InstallerEngine::RemoveAndInstall() {
   if (!ProgramOptions::Instance().InstallPackage()) return kResultFail;
   const InstallRequest request = ReadInstallRequest(model_.Data());
-  const std::wstring packageFile = WorkingFile(workingFolder_, kPackageFileName);
+  const std::wstring packageFile = PackageFile(workingFolder_);
   // Nothing to install is a failure, not a success: the package may have been
   // taken away after its download (by a virus scanner, say). The install could
   // not be prepared, and that result is a failure kind of its own, so no stale

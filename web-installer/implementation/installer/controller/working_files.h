@@ -3,9 +3,11 @@
 
 #include <string>
 
+#include "installer/outside_components.h"
+#include "installer/text_conversion.h"
+
 namespace kovo::plugin::web::installer {
 
-inline constexpr wchar_t kPackageFileName[] = L"kovo3plugin-setup.msi";
 inline constexpr wchar_t kRemovalLogFileName[] = L"msi_uninstall.log";
 inline constexpr wchar_t kInstallLogFileName[] = L"msi_install.log";
 
@@ -19,6 +21,11 @@ inline constexpr wchar_t kPathSeparator = L'/';
 
 inline std::wstring WorkingFile(const std::wstring& workingFolder, const wchar_t* name) {
   return workingFolder + kPathSeparator + name;
+}
+
+// The downloaded package (its name is the download's, outside_components.h).
+inline std::wstring PackageFile(const std::wstring& workingFolder) {
+  return workingFolder + kPathSeparator + ToWide(kPackageFileName);
 }
 
 }  // namespace kovo::plugin::web::installer
