@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "installer/text_conversion.h"
+
 namespace kovo::testing {
 
 namespace fs = std::filesystem;
@@ -12,11 +14,23 @@ namespace {
 // A Russian user's %TMP% has a Cyrillic name. Off Windows, std::filesystem
 // converts wide paths only as far as ASCII reaches, so there the folder name
 // stays ASCII (with a blank, which the command lines must quote).
+// The package download names its file in the user's code page: with the
+// real system a Cyrillic folder is used only where that code page has it.
 #if defined(_WIN32)
-const char kWorkingFolderName[] = "Рабочая папка";
-#else
-const char kWorkingFolderName[] = "working folder";
+const char kCyrillicFolderName[] = "Рабочая папка";
 #endif
+const char kAsciiFolderName[] = "working folder";
+
+fs::path WorkingFolderName(RigSystem system) {
+#if defined(_WIN32)
+  const std::wstring cyrillic = fs::u8path(kCyrillicFolderName).wstring();
+  const bool nameable = installer::FromNarrow(installer::ToNarrow(cyrillic)) == cyrillic;
+  if (system == RigSystem::Fake || nameable) return cyrillic;
+#else
+  (void)system;
+#endif
+  return fs::u8path(kAsciiFolderName);
+}
 
 std::wstring CreatedFolder(const fs::path& folder) {
   fs::create_directories(folder);
@@ -27,7 +41,7 @@ std::wstring CreatedFolder(const fs::path& folder) {
 
 EngineRig::EngineRig(RigSystem system)
     : model_(desktop::ui::imgui::EventQueuer(queue_, events_)),
-      folder_(temp_.Path() / fs::u8path(kWorkingFolderName)),
+      folder_(temp_.Path() / WorkingFolderName(system)),
       engine_(model_, CreatedFolder(folder_)) {
   if (system == RigSystem::Fake) scopedSystem_.emplace(system_);
 }

@@ -119,8 +119,9 @@ class MsiexecUnderWine : public ::testing::Test {
   }
 
   installer::Result DownloadAndInstall() {
+    const kovo::testing::LogCapture log;
     const installer::Result download = rig_.Engine().DownloadInstallPackage();
-    EXPECT_EQ(download, installer::kResultOk);
+    EXPECT_EQ(download, installer::kResultOk) << log.RawText();
     return download == installer::kResultOk ? rig_.Engine().RemoveAndInstall() : download;
   }
 
