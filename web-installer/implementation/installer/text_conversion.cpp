@@ -74,10 +74,12 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
   }
 }
 
-// Reads one code point of a wide text, joining UTF-16 surrogate pairs.
-std::size_t DecodeWide(const std::wstring& text, std::size_t at, char32_t& codePoint) {
+// Reads one code point of a text of UTF-16 units (or of UTF-32 units where
+// `joinsSurrogates` is false), joining surrogate pairs.
+template <typename Units>
+std::size_t DecodeUnits(const Units& text, std::size_t at, bool joinsSurrogates, char32_t& codePoint) {
   const auto unit = static_cast<std::uint32_t>(text[at]);
-  if (kWideIsUtf16 && unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size()) {
+  if (joinsSurrogates && unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size()) {
     const auto low = static_cast<std::uint32_t>(text[at + 1]);
     if (low >= 0xDC00 && low <= 0xDFFF) {
       codePoint = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
@@ -87,6 +89,16 @@ std::size_t DecodeWide(const std::wstring& text, std::size_t at, char32_t& codeP
   const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
   codePoint = (surrogate || unit > 0x10FFFF) ? kReplacement : static_cast<char32_t>(unit);
   return 1;
+}
+
+template <typename Units>
+void AppendUnitsAsUtf8(const Units& text, bool joinsSurrogates, std::string& out) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    char32_t codePoint = 0;
+    at += DecodeUnits(text, at, joinsSurrogates, codePoint);
+    AppendUtf8(out, codePoint);
+  }
 }
 
 }  // namespace
@@ -107,13 +119,12 @@ std::wstring ToWide(const std::string& utf8) {
 std::string ToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
-  std::size_t at = 0;
-  while (at < text.size()) {
-    char32_t codePoint = 0;
-    at += DecodeWide(text, at, codePoint);
-    AppendUtf8(out, codePoint);
-  }
+  AppendUnitsAsUtf8(text, kWideIsUtf16, out);
   return out;
+}
+
+void AppendUtf16AsUtf8(const std::u16string& text, std::string& out) {
+  AppendUnitsAsUtf8(text, true, out);
 }
 
 }  // namespace kovo::plugin::web::installer

@@ -23,4 +23,8 @@ std::wstring ToWide(const std::string& utf8);
 // Wide -> UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(const std::wstring& text);
 
+// UTF-16 -> UTF-8 appended to `out`, whatever the width of wchar_t (for
+// UTF-16 read from files); an unpaired surrogate becomes U+FFFD.
+void AppendUtf16AsUtf8(const std::u16string& text, std::string& out);
+
 }  // namespace kovo::plugin::web::installer

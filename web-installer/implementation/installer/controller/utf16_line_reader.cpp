@@ -1,49 +1,12 @@
 #include "installer/controller/utf16_line_reader.h"
 
+#include "installer/text_conversion.h"
 
 namespace kovo::plugin::web::installer {
 
 namespace {
 
 constexpr std::size_t kBufferBytes = 64 * 1024;
-constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-void AppendCodePoint(char32_t codePoint, std::string& out) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-// The log's UTF-16 as UTF-8, whatever the width of wchar_t (ToUtf8 joins
-// surrogate pairs only where wchar_t has 16 bits). A lone surrogate becomes
-// U+FFFD, so that one damaged character never hides the rest of a line.
-void AppendUtf16AsUtf8(const std::u16string& units, std::string& out) {
-  for (std::size_t at = 0; at < units.size(); ++at) {
-    char32_t codePoint = units[at];
-    if (IsHighSurrogate(codePoint) && at + 1 < units.size() && IsLowSurrogate(units[at + 1])) {
-      codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (static_cast<char32_t>(units[at + 1]) - 0xDC00);
-      ++at;
-    } else if (IsHighSurrogate(codePoint) || IsLowSurrogate(codePoint)) {
-      codePoint = kReplacementCharacter;
-    }
-    AppendCodePoint(codePoint, out);
-  }
-}
 
 }  // namespace
 
