@@ -16,10 +16,19 @@ namespace kovo::plugin::web::installer {
 using ErrorKind = std::int32_t;
 
 inline constexpr ErrorKind kNoError = 0;
-inline constexpr ErrorKind kInstallFailed = 1;      // the log names no known cause
-inline constexpr ErrorKind kNoActionResults = 6;    // the log holds no action result at all
+inline constexpr ErrorKind kInstallFailed = 1;            // the log names no known cause
+inline constexpr ErrorKind kUnsupportedWindows = 2;       // older than Windows 7 SP1
+inline constexpr ErrorKind kVersionCheckFailed = 3;       // no offered version from the update server
+inline constexpr ErrorKind kWorkingFolderFailed = 4;      // the working folder cannot be made
+inline constexpr ErrorKind kNotEnoughSpace = 5;           // shown on the options page, not a failure page
+inline constexpr ErrorKind kNoActionResults = 6;          // the log holds no action result at all
+inline constexpr ErrorKind kDownloadFailed = 7;           // the package did not arrive whole
+inline constexpr ErrorKind kServiceNotStarted = 8;        // after "Run plugin": the service does not run
+inline constexpr ErrorKind kPluginNotStarted = 9;         // ... the plugin program does not run
+inline constexpr ErrorKind kNeitherStarted = 10;          // ... neither runs
 inline constexpr ErrorKind kRemovalNotPrepared = 11;
 inline constexpr ErrorKind kInstallNotPrepared = 12;
+inline constexpr ErrorKind kPackageDamaged = 1620;        // Windows Installer: package cannot be opened
 
 // title, advice and details are Russian keys of the text table, translated
 // when shown; helpLink is empty or a complete https address on the help portal.

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "installer/controller/installer_engine.h"
+#include "installer/error_catalogue.h"
 #include "installer/format_string.h"
 #include "installer/install_type_table.h"
 #include "installer/installed_product.h"
@@ -155,7 +156,7 @@ bool WindowsIsSupported(PageData& data) {
   LOG_DEBUG("Win SP: " << windows->servicePackMajor << "." << windows->servicePackMinor);
   if (!IsOlderThanMinimum(*windows)) return true;
   data.stage = PageStage::Failure;
-  data.errorKind = 2;
+  data.errorKind = kUnsupportedWindows;
   return false;
 }
 
@@ -168,20 +169,20 @@ bool InstallDiskHasRoom(PageData& data) {
   data.missingSpaceMb = missingMb;
   if (missingMb == 0) return true;
   LOG_DEBUG("Need space: " << missingMb);
-  data.errorKind = 5;
+  data.errorKind = kNotEnoughSpace;
   return false;
 }
 
 bool WorkingFolderIsThere(PageData& data, const std::wstring& workingFolder) {
   if (CreateWorkingFolder(workingFolder) == 0) return true;
   data.stage = PageStage::Failure;
-  data.errorKind = 4;
+  data.errorKind = kWorkingFolderFailed;
   return false;
 }
 
 void FailVersionDownload(PageData& data) {
   data.stage = PageStage::Failure;
-  data.errorKind = 3;
+  data.errorKind = kVersionCheckFailed;
 }
 
 // The installed plugin's folder, product code and running state go into the
@@ -240,7 +241,7 @@ Result DecideInstall(PageData& data, const std::wstring& installedText, const st
 Result InstallerEngine::EnvironmentProbe() {
   auto access = model_.Access();
   PageData& data = *access;
-  data.errorKind = 0;
+  data.errorKind = kNoError;
 
   if (!WindowsIsSupported(data) || !InstallDiskHasRoom(data) || !WorkingFolderIsThere(data, workingFolder_)) {
     return kResultAbort;
