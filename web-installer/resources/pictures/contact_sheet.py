@@ -30,6 +30,7 @@ def main(arguments):
         return 2
     folder, target = arguments[1], arguments[2]
     # In the program's order where the drawing script names them.
+    sys.dont_write_bytecode = True  # nothing left behind in the source tree
     sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
     from make_pictures import PICTURES
     names = [name for name, _, _ in PICTURES if os.path.exists(os.path.join(folder, name))]

@@ -31,7 +31,6 @@ BLUE = (0x34, 0x9C, 0xEE, 255)
 ORANGE = (0xFF, 0x85, 0x52, 255)
 ORANGE_DEEP = (0xFF, 0x74, 0x38, 255)
 WHITE = (0xFF, 0xFF, 0xFF, 255)
-SOFT_TEXT = (0xD7, 0xD7, 0xD7, 255)
 BLUE_LIGHT = (0x6C, 0xC0, 0xFA, 255)
 BLUE_DEEP = (0x1F, 0x74, 0xC4, 255)
 NIGHT = (0x1D, 0x2A, 0x37, 255)
@@ -100,8 +99,8 @@ class Fonts:
         return cls._cache[key]
 
 
-# Pillow's radial gradient grows by one step a pixel of its 256-pixel square
-# times the square root of two: this is its value half the square away.
+# Pillow's radial gradient, 256 pixels square, rises from 0 in its middle by
+# the square root of two a pixel outwards: it is this at the middle of an edge.
 RADIAL_EDGE = 181
 
 
@@ -136,7 +135,7 @@ class Canvas:
         paint(ImageDraw.Draw(mask), local)
         if isinstance(fill, Linear):
             layer = fill.render(size)
-            layer.putalpha(Image.composite(layer.getchannel("A"), mask, mask))
+            layer.putalpha(ImageChops.multiply(layer.getchannel("A"), mask))
         else:
             layer = Image.new("RGBA", size, fill[:3] + (0,))
             layer.putalpha(mask.point(lambda v: v * fill[3] // 255))
@@ -265,20 +264,12 @@ class Canvas:
         layer.putalpha(silhouette)
         self.image.alpha_composite(layer, (round(offset[0] * SCALE), round(offset[1] * SCALE)))
 
-    def cut_circle(self, centre, radius):
-        """Makes a round hole: what was drawn there becomes transparent."""
-        x, y = centre
-        keep = Image.new("L", self.image.size, 255)
-        ImageDraw.Draw(keep).ellipse([(x - radius) * SCALE, (y - radius) * SCALE,
-                                      (x + radius) * SCALE, (y + radius) * SCALE], fill=0)
-        self.image.putalpha(Image.composite(self.image.getchannel("A"), keep, keep))
-
     def lay_clipped(self, other, clip):
         """Lays another canvas over this one, only inside clip(draw, scale)."""
         mask = Image.new("L", self.image.size, 0)
         clip(ImageDraw.Draw(mask), SCALE)
         layer = other.image.copy()
-        layer.putalpha(Image.composite(layer.getchannel("A"), mask, mask))
+        layer.putalpha(ImageChops.multiply(layer.getchannel("A"), mask))
         self.image.alpha_composite(layer)
 
     def finish(self):
@@ -339,12 +330,11 @@ def draw_card_background(canvas, size, corner):
     card = canvas.child()
     card.rect((0, 0, width, height), Linear(mix(PAGE, BLUE, 0.16), PANEL, 120))
     card.glow((width * 0.78, height * 0.2), height * 0.9, alpha(BLUE, 0.22))
-    for index, (cx, cy, r) in enumerate(((width * 0.92, height * 0.9, height * 0.42),
-                                          (width * 0.06, height * 0.1, height * 0.3))):
+    for cx, cy, r in ((width * 0.92, height * 0.9, height * 0.42),
+                      (width * 0.06, height * 0.1, height * 0.3)):
         card.ring((cx, cy), r, alpha(WHITE, 0.05), 1.4)
     canvas.lay_clipped(card, lambda draw, s: draw.rounded_rectangle(
         [0, 0, width * s - 1, height * s - 1], radius=corner * s, fill=255))
-    return card
 
 
 def draw_window(canvas, box, body=NIGHT, bar=MUTED, radius=6):
@@ -417,7 +407,7 @@ def header(language):
     canvas.rect((0, 0, width, height), Linear(NIGHT, PAGE))
     canvas.glow((LAPTOP_CENTRE_X, 150), 260, alpha(BLUE, 0.22))
     canvas.glow((470, 40), 160, alpha(BLUE, 0.06))
-    for cx, cy, r in ((700, 120, 150), (700, 120, 205)):
+    for cx, cy, r in ((LAPTOP_CENTRE_X + 44, 120, 150), (LAPTOP_CENTRE_X + 44, 120, 205)):
         canvas.ring((cx, cy), r, alpha(WHITE, 0.035), 1.2)
     # A faint dot grid behind the laptop gives the wall some texture.
     for row in range(DOT_GRID_ROWS):
@@ -546,7 +536,8 @@ def folder_icon():
     return image
 
 
-# The warning's mark, one letter a pixel over the triangle: # the mark.
+# The pixels of the warning's exclamation mark, in the page colour: a stem
+# one pixel wide on the middle column, a gap, then the point.
 WARNING_MARK = (
     (8, 5), (8, 6), (8, 7), (8, 8), (8, 9), (8, 10),
     (8, 12), (8, 13),
@@ -636,10 +627,6 @@ def slide_frame():
     return canvas
 
 
-def finish_slide(canvas):
-    return canvas.finish()
-
-
 def draw_cursor(canvas, tip, size, colour=WHITE, edge=NIGHT):
     x, y = tip
     points = [(0, 0), (0, 17), (4.5, 13), (7.5, 19.5), (10.5, 18), (7.6, 11.8), (13, 11.8)]
@@ -705,7 +692,7 @@ def slide_remote_control():
                   alpha(NIGHT_DEEP, 0.6), (0, 3))
     canvas.circle(badge, 17, Linear(ORANGE, ORANGE_DEEP))
     draw_link_glyph(canvas, badge, WHITE)
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def draw_link_glyph(canvas, centre, colour):
@@ -713,7 +700,6 @@ def draw_link_glyph(canvas, centre, colour):
     x, y = centre
     for shift in (-3.6, 3.6):
         cx, cy = x + shift, y - shift
-        box = (cx - 7.5, cy - 4, cx + 7.5, cy + 4)
         points = []
         for step in range(33):
             angle = 2 * math.pi * step / 32
@@ -735,10 +721,9 @@ def slide_video_call():
     canvas.rect(main, Linear(mix(PAGE, BLUE, 0.45), mix(PAGE, BLUE, 0.18)), radius=6)
     # The speaker and the slide they present.
     canvas.rect((main[0] + 16, main[1] + 16, main[0] + 132, main[1] + 92), PAPER, radius=4)
-    bars = ((24, 40), (40, 58), (56, 30))
-    for index, (height_, left) in enumerate(bars):
-        canvas.rect((main[0] + 26 + index * 30, main[1] + 82 - height_, main[0] + 46 + index * 30,
-                     main[1] + 82), (BLUE, ORANGE, BLUE_LIGHT)[index], radius=2)
+    for index, (bar, colour) in enumerate(((24, BLUE), (40, ORANGE), (56, BLUE_LIGHT))):
+        canvas.rect((main[0] + 26 + index * 30, main[1] + 82 - bar, main[0] + 46 + index * 30,
+                     main[1] + 82), colour, radius=2)
     canvas.rect((main[0] + 24, main[1] + 24, main[0] + 80, main[1] + 28), PAPER_LINE, radius=2)
     presenter = canvas.child()
     draw_person(presenter, (main[0] + 192, main[1] + 66), 70, ORANGE)
@@ -774,7 +759,7 @@ def slide_video_call():
     canvas.ring((window[0] + 136, bar_y), 7.5, WHITE, 1.2)
     canvas.rect((window[0] + 222, bar_y - 7, window[0] + 262, bar_y + 7), (0xE8, 0x4D, 0x4D, 255),
                 radius=7)
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def draw_marker(canvas, tip):
@@ -845,7 +830,7 @@ def slide_cloud_folders():
     for cx, cy, r, colour in ((70, 70, 3, alpha(ORANGE, 0.7)), (380, 60, 2.5, alpha(BLUE_LIGHT, 0.7)),
                               (396, 220, 3, alpha(WHITE, 0.3)), (54, 200, 2, alpha(WHITE, 0.3))):
         canvas.circle((cx, cy), r, colour)
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def slide_annotated_screenshot():
@@ -901,7 +886,7 @@ def slide_annotated_screenshot():
     canvas.text((cx, bar[1] + 126), "T", 17, WHITE, bold=True, anchor="ms")
     canvas.circle((cx, bar[1] + 158), 13, WHITE)
     canvas.circle((cx, bar[1] + 158), 7, (0xE8, 0x4D, 0x4D, 255))
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def success(language):
@@ -911,10 +896,10 @@ def success(language):
     draw_card_background(canvas, SUCCESS_SIZE, 0)
     for cx, cy, r, colour in ((40, 36, 3, alpha(ORANGE, 0.8)), (96, 26, 2, alpha(BLUE_LIGHT, 0.8)),
                               (200, 40, 2.5, alpha(SUCCESS, 0.8)), (360, 34, 2, alpha(WHITE, 0.5)),
-                              (30, 180, 2.5, alpha(BLUE_LIGHT, 0.6)), (170, 190, 3, alpha(ORANGE, 0.6)),
-                              (250, 196, 2, alpha(WHITE, 0.4)), (380, 190, 3, alpha(SUCCESS, 0.6))):
+                              (30, 166, 2.5, alpha(BLUE_LIGHT, 0.6)), (176, 172, 3, alpha(ORANGE, 0.6)),
+                              (246, 164, 2, alpha(WHITE, 0.4)), (378, 160, 3, alpha(SUCCESS, 0.6))):
         canvas.circle((cx, cy), r, colour)
-    for x0, y0, x1, y1, colour in ((62, 170, 72, 176, alpha(ORANGE, 0.7)),
+    for x0, y0, x1, y1, colour in ((62, 164, 72, 170, alpha(ORANGE, 0.7)),
                                    (300, 24, 310, 20, alpha(BLUE_LIGHT, 0.7)),
                                    (130, 20, 136, 30, alpha(WHITE, 0.4))):
         canvas.line([(x0, y0), (x1, y1)], colour, 2.4)
@@ -937,6 +922,11 @@ def success(language):
     canvas.circle(play, 30, Linear(ORANGE, ORANGE_DEEP))
     canvas.polygon([(play[0] - 8, play[1] - 13), (play[0] - 8, play[1] + 13),
                     (play[0] + 14, play[1])], WHITE)
+    # A player's time line: the picture starts a video.
+    track_y = height - 22
+    canvas.rect((24, track_y - 2, width - 24, track_y + 2), alpha(WHITE, 0.16), radius=2)
+    canvas.rect((24, track_y - 2, 92, track_y + 2), ORANGE, radius=2)
+    canvas.circle((92, track_y), 5, WHITE)
     return canvas.finish()
 
 
