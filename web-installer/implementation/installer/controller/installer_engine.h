@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "installer/outside_components.h"
 #include "installer/page_model.h"
 #include "installer/results.h"
 
@@ -15,6 +16,9 @@ namespace kovo::plugin::web::installer {
 struct UpdateServer {
   std::string host = settings::kUpdateHost;
   int port = settings::kUpdatePort;
+  // Tests shorten them; the shipped values and why are in outside_components.h.
+  DownloadLimits versionCheckLimits = kVersionCheckLimits;
+  DownloadLimits packageLimits = kPackageDownloadLimits;
 };
 
 class InstallerEngine {
@@ -25,7 +29,9 @@ class InstallerEngine {
   // Checks the computer and decides whether to install (environment_probe.cpp).
   Result EnvironmentProbe();
 
-  // Downloads a server path of the update server into a local file (download.cpp).
+  // Downloads a server path of the update server into a local file
+  // (download.cpp): the version file within the version check's limits,
+  // anything else within the package download's.
   Result DownloadToFile(const std::string& serverPath, const std::string& localPath);
   // The package of the chosen install type into the working folder (download.cpp).
   Result DownloadInstallPackage();
