@@ -29,6 +29,8 @@ class InstallerEngine {
   Result EnvironmentProbe();
 
   // Downloads a server path of the update server into a local file (download.cpp).
+  Result DownloadToFile(const std::string& serverPath, const std::wstring& localPath);
+  // The same for a narrow path of the user's code page (FromNarrow names the file).
   Result DownloadToFile(const std::string& serverPath, const std::string& localPath);
   // The package of the chosen install type into the working folder (download.cpp).
   Result DownloadInstallPackage();
