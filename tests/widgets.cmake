@@ -11,3 +11,9 @@ kovo_add_test(widgets_tests NATIVE_ONLY
 kovo_add_test(texture_thread_tests NATIVE_ONLY THREADS
   SOURCES widgets/texture_thread_test.cpp
   LIBS kovo_ui_headless)
+
+kovo_add_test(widgets_window_tests WINDOWS_ONLY DISPLAY TIMEOUT 300
+  SOURCES
+    gui/wine/host_programs.cpp
+    gui/wine/message_box_showcase_test.cpp
+  LIBS web_installer)
