@@ -87,8 +87,10 @@ TEST(Buttons, PressedByMouseAndByEnterExceptWhenDisabled) {
       }
     });
     rig.gui.Frame(draw);
-    const ui::DrawnItem* item = rig.gui.LastFrame().FindItem(c.label);
-    ASSERT_NE(item, nullptr) << "drawn";
+    const ui::DrawnItem* found = rig.gui.LastFrame().FindItem(c.label);
+    ASSERT_NE(found, nullptr) << "drawn";
+    const ui::DrawnItem copy = *found;  // the report is replaced by the next frame
+    const ui::DrawnItem* item = &copy;
     EXPECT_FLOAT_EQ(item->x, 100);
     EXPECT_FLOAT_EQ(item->y, 100);
     if (c.width > 0) {
