@@ -50,6 +50,9 @@ const ImVec2 kNoPosition{405, 386};
 const ImVec2 kButtonSize{136, 32};
 const ImVec2 kMinimisePosition{720, 0};
 const ImVec2 kTexturesPosition{20, 600};
+const ImVec2 kAccentButtonPosition{20, 80};
+const ImVec2 kToolButtonPosition{300, 80};
+const Rgb kAccent{0xFF, 0x70, 0x33};
 
 ImU32 Colour(const Rgb& c) { return IM_COL32(c.r, c.g, c.b, 255); }
 
@@ -174,6 +177,10 @@ class BoxesController final : public ui::IController {
                                               Colour(kTitleColour));
     ImGui::SetCursorPos(kMinimisePosition);
     if (widgets_.TitlebarButton(ui::kGlyphMinimize)) widgets_.Minimize();
+    ImGui::SetCursorPos(kAccentButtonPosition);
+    widgets_.Button("Подробнее##more", 21, 160.0f, true, ui::KovoButtons::ButtonKind::Default);
+    ImGui::SetCursorPos(kToolButtonPosition);
+    widgets_.ToolButton("Сервис##tool");
     {
       std::lock_guard<std::mutex> lock(textures_mutex_);
       for (std::size_t i = 0; i < textures_.size(); ++i) {
@@ -323,6 +330,19 @@ TEST(MessageBoxShowcase, BothBoxesOverTheFramelessWindowAnswerRealInput) {
     ASSERT_TRUE(cleared);
     EXPECT_TRUE(Near(PixelAt(*cleared, rect.x + 222, rect.y + 300), kPageColour));
     EXPECT_TRUE(Near(PixelAt(*cleared, rect.x + 300, rect.y + 400), kPageColour));
+    // The framework's own buttons: the accent pill's 2-pixel border and the
+    // tool button's frame blue face.
+    const auto at = [&](const ImVec2& origin, int dx, int dy) {
+      return PixelAt(*cleared, rect.x + static_cast<int>(origin.x) + dx,
+                     rect.y + static_cast<int>(origin.y) + dy);
+    };
+    int accent_border = 0;
+    for (int dx = 0; dx < 4; ++dx)
+      accent_border += Near(at(kAccentButtonPosition, dx, 12), kAccent, 40);
+    EXPECT_GE(accent_border, 1) << "left end of the pill";
+    EXPECT_TRUE(Near(at(kAccentButtonPosition, 80, 0), kAccent, 40)) << "top edge of the pill";
+    EXPECT_TRUE(Near(at(kAccentButtonPosition, 8, 12), kPageColour)) << "unhovered: no fill";
+    EXPECT_TRUE(Near(at(kToolButtonPosition, 2, 2), kTitleColour));
     state.cancel_box = true;
     state.WaitFrames(10);
     const auto cancel = kovo::testing::TakeScreenshot("message_box_cancel");
