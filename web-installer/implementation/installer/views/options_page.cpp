@@ -247,14 +247,18 @@ void OptionsPage::DrawFolderRow(const PageFrame& frame) {
 void OptionsPage::DrawLicenceAndLanguage(const PageFrame& frame) {
   const PageData& data = frame.data;
   if (data.errorKind.load() != kNotEnoughSpace) {
-    const Face face(frame.fonts, 19);
-    ImGui::SetCursorPos(ImVec2(278, 660));
     const std::string prefix = data.installed
                                    ? Translate("Нажимая \"Обновить\", Вы соглашаетесь с ")
                                    : Translate("Нажимая \"Установить\", Вы соглашаетесь с ");
+    const std::string link = Translate("лицензионным соглашением");
+    // One line at the window's bottom: a smaller face rather than a second
+    // line below the window's edge.
+    constexpr float kLicenceX = 278;
+    const Face face(frame.fonts, FittingFace(frame.fonts, prefix + link, 19, 800 - kLicenceX - 8));
+    ImGui::SetCursorPos(ImVec2(kLicenceX, 660));
     FlowText({{prefix, "", ImGui::GetColorU32(ImGuiCol_TextDisabled)},
-              {Translate("лицензионным соглашением"), ProductSiteAddress(kProductSiteLicencePath)}},
-             800 - 278);
+              {link, ProductSiteAddress(kProductSiteLicencePath)}},
+             800 - kLicenceX);
   }
 
   const Face face(frame.fonts, 17);

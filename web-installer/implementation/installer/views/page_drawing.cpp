@@ -71,13 +71,13 @@ bool LinkPart(const std::string& text, const std::string& id, bool hovered, ImU3
   ImGui::PushStyleColor(ImGuiCol_Button, transparent);
   ImGui::PushStyleColor(ImGuiCol_ButtonHovered, transparent);
   ImGui::PushStyleColor(ImGuiCol_ButtonActive, transparent);
-  if (hovered) ImGui::PushStyleColor(ImGuiCol_Text, hover);
+  ImGui::PushStyleColor(ImGuiCol_Text, hovered ? hover : page_colours::kLink);
   ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(0, 0));
   const std::string label = text + "##" + id;
   const bool pressed = ImGui::Button(label.c_str());
   if (ImGui::IsItemHovered()) ImGui::SetMouseCursor(ImGuiMouseCursor_Hand);
   ImGui::PopStyleVar();
-  ImGui::PopStyleColor(hovered ? 4 : 3);
+  ImGui::PopStyleColor(4);
   return pressed;
 }
 
