@@ -147,6 +147,7 @@ struct Variant {
   std::vector<std::pair<int, int>> orange_points;
   PictureId header;
   std::pair<int, int> header_point;
+  int scroll_choices = 0;  // wheel turns over the options' choice region
 };
 
 ui::DecodedImage Decode(PictureId id) {
@@ -208,8 +209,12 @@ std::vector<Variant> Variants() {
         d.installType = k::InstallTypes::Custom;
       },
       true);
+  variants.back().scroll_choices = 4;
   options(
       "settings-open", [](PageData& d) { d.reinstall = true; }, true);
+  options(
+      "settings-bottom", [](PageData& d) { d.reinstall = true; }, true);
+  variants.back().scroll_choices = 12;
 
   for (const auto& phase : {std::make_pair(InstallPhase::Downloading, "downloading"),
                             std::make_pair(InstallPhase::Installing, "installing"),
@@ -319,6 +324,20 @@ TEST(PageScreens, EveryPageInBothLanguages) {
         });
         ASSERT_EQ(rect.width, 800);
         ASSERT_EQ(rect.height, 700);
+        if (variant.scroll_choices > 0) {
+          // Real wheel turns over the choice region, to bring the component
+          // tree into view; then the pointer leaves again.
+          kovo::testing::XDoTool(
+              {"mousemove", std::to_string(rect.x + 400), std::to_string(rect.y + 440)});
+          std::this_thread::sleep_for(200ms);
+          for (int i = 0; i < variant.scroll_choices; ++i) {
+            kovo::testing::XDoTool({"click", "5"});
+            std::this_thread::sleep_for(60ms);
+          }
+          kovo::testing::XDoTool({"mousemove", "1270", "1010"});
+          const int scrolled = state.frames;
+          ASSERT_TRUE(WaitUntil([&] { return state.frames >= scrolled + 12; }, 20s));
+        }
         const auto shot = kovo::testing::TakeScreenshot("screen");
         ASSERT_TRUE(shot);
         SaveWindowShot(*shot, rect, variant.name + suffix);

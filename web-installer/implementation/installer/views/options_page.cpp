@@ -2,6 +2,8 @@
 
 #include <imgui_internal.h>
 
+#include <algorithm>
+
 #include "installer/component_catalogue.h"
 #include "installer/error_catalogue.h"
 #include "installer/outside_components.h"
@@ -251,14 +253,20 @@ void OptionsPage::DrawLicenceAndLanguage(const PageFrame& frame) {
                                    ? Translate("Нажимая \"Обновить\", Вы соглашаетесь с ")
                                    : Translate("Нажимая \"Установить\", Вы соглашаетесь с ");
     const std::string link = Translate("лицензионным соглашением");
-    // One line at the window's bottom: a smaller face rather than a second
-    // line below the window's edge.
+    // One line at the window's bottom. A line too long for its place starts
+    // further left, up to the language switch, and only then gets a smaller
+    // face, rather than wrapping below the window's edge.
     constexpr float kLicenceX = 278;
-    const Face face(frame.fonts, FittingFace(frame.fonts, prefix + link, 19, 800 - kLicenceX - 8));
-    ImGui::SetCursorPos(ImVec2(kLicenceX, 660));
+    constexpr float kLeftmostX = 120;
+    constexpr float kRight = 800 - 8;
+    const int size = FittingFace(frame.fonts, prefix + link, 19, kRight - kLeftmostX);
+    const Face face(frame.fonts, size);
+    const float width = ImGui::CalcTextSize((prefix + link).c_str()).x;
+    const float x = std::max(kLeftmostX, std::min(kLicenceX, kRight - width));
+    ImGui::SetCursorPos(ImVec2(x, 660));
     FlowText({{prefix, "", ImGui::GetColorU32(ImGuiCol_TextDisabled)},
               {link, ProductSiteAddress(kProductSiteLicencePath)}},
-             800 - kLicenceX);
+             kRight - x);
   }
 
   const Face face(frame.fonts, 17);
