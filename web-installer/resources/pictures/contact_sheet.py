@@ -20,6 +20,7 @@ SMALL_SIDE = 200
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 LABEL_SIZE = 12
 LABEL_HEIGHT = 16
+LABEL_WIDTH = 200  # the least room a tile takes, so that labels never overlap
 SHEET_WIDTH = 1700
 
 
@@ -28,7 +29,11 @@ def main(arguments):
         sys.stderr.write(__doc__)
         return 2
     folder, target = arguments[1], arguments[2]
-    names = sorted(name for name in os.listdir(folder) if name.endswith(".png"))
+    # In the program's order where the drawing script names them.
+    sys.dont_write_bytecode = True  # nothing left behind in the source tree
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from make_pictures import PICTURES
+    names = [name for name, _, _ in PICTURES if os.path.exists(os.path.join(folder, name))]
     tiles = []
     for name in names:
         image = Image.open(os.path.join(folder, name)).convert("RGBA")
@@ -40,10 +45,10 @@ def main(arguments):
     # Shelf packing: left to right, a new row when the width runs out.
     placed, x, y, row_height = [], GAP, GAP, 0
     for name, image in tiles:
-        if x + image.width + GAP > SHEET_WIDTH:
+        if x + max(image.width, LABEL_WIDTH) + GAP > SHEET_WIDTH:
             x, y, row_height = GAP, y + row_height + LABEL_HEIGHT + GAP, 0
         placed.append((name, image, x, y))
-        x += image.width + GAP
+        x += max(image.width, LABEL_WIDTH) + GAP
         row_height = max(row_height, image.height)
     height = y + row_height + LABEL_HEIGHT + GAP
 

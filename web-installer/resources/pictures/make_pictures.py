@@ -16,7 +16,7 @@ import math
 import os
 import sys
 
-from PIL import Image, ImageDraw, ImageFilter, ImageFont, features
+from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont, features
 
 SCALE = 4
 
@@ -31,7 +31,6 @@ BLUE = (0x34, 0x9C, 0xEE, 255)
 ORANGE = (0xFF, 0x85, 0x52, 255)
 ORANGE_DEEP = (0xFF, 0x74, 0x38, 255)
 WHITE = (0xFF, 0xFF, 0xFF, 255)
-SOFT_TEXT = (0xD7, 0xD7, 0xD7, 255)
 BLUE_LIGHT = (0x6C, 0xC0, 0xFA, 255)
 BLUE_DEEP = (0x1F, 0x74, 0xC4, 255)
 NIGHT = (0x1D, 0x2A, 0x37, 255)
@@ -73,12 +72,15 @@ class Linear:
         self.start, self.end, self.angle = start, end, angle
 
     def render(self, size):
-        width, height = size
+        # A gradient has no detail: it is worked out at the picture's own
+        # size and then stretched over the drawing's larger one.
+        width, height = max(1, size[0] // SCALE), max(1, size[1] // SCALE)
         side = math.ceil(math.hypot(width, height)) + 2
         ramp = Image.linear_gradient("L").resize((side, side), Image.BILINEAR)
-        ramp = ramp.rotate(90 - self.angle, resample=Image.BILINEAR, fillcolor=None)
+        if self.angle != 90:
+            ramp = ramp.rotate(90 - self.angle, resample=Image.BILINEAR)
         left, top = (side - width) // 2, (side - height) // 2
-        ramp = ramp.crop((left, top, left + width, top + height))
+        ramp = ramp.crop((left, top, left + width, top + height)).resize(size, Image.BILINEAR)
         return Image.composite(Image.new("RGBA", size, self.end),
                                Image.new("RGBA", size, self.start), ramp)
 
@@ -97,8 +99,8 @@ class Fonts:
         return cls._cache[key]
 
 
-# Pillow's radial gradient grows by one step a pixel of its 256-pixel square
-# times the square root of two: this is its value half the square away.
+# Pillow's radial gradient, 256 pixels square, rises from 0 in its middle by
+# the square root of two a pixel outwards: it is this at the middle of an edge.
 RADIAL_EDGE = 181
 
 
@@ -133,7 +135,7 @@ class Canvas:
         paint(ImageDraw.Draw(mask), local)
         if isinstance(fill, Linear):
             layer = fill.render(size)
-            layer.putalpha(Image.composite(layer.getchannel("A"), mask, mask))
+            layer.putalpha(ImageChops.multiply(layer.getchannel("A"), mask))
         else:
             layer = Image.new("RGBA", size, fill[:3] + (0,))
             layer.putalpha(mask.point(lambda v: v * fill[3] // 255))
@@ -169,6 +171,11 @@ class Canvas:
         self._lay(box, colour, lambda draw, local: draw.ellipse(
             [local(box[0], box[1]), local(box[2], box[3])], outline=255,
             width=round(width * SCALE)))
+
+    def chord(self, box, start, end, fill):
+        """The part of the ellipse in box cut off by the line between two angles."""
+        self._lay(box, fill, lambda draw, local: draw.chord(
+            [local(box[0], box[1]), local(box[2], box[3])], start, end, fill=255))
 
     def polygon(self, points, fill):
         self._lay(_bounds(points), fill, lambda draw, local: draw.polygon(
@@ -230,28 +237,39 @@ class Canvas:
     def glow(self, centre, radius, colour):
         """A round light that fades to nothing at radius."""
         x, y = centre
-        box = (x - radius, y - radius, x + radius, y + radius)
-        left, top = round(box[0] * SCALE), round(box[1] * SCALE)
+        left, top = round((x - radius) * SCALE), round((y - radius) * SCALE)
         side = round(2 * radius * SCALE)
         fade = Image.radial_gradient("L").resize((side, side), Image.BILINEAR)
         # A smooth fall from the middle to nothing at the radius.
         fade = fade.point(lambda v: round(colour[3] * max(0.0, 1 - v / RADIAL_EDGE) ** 2))
         layer = Image.new("RGBA", (side, side), colour[:3] + (0,))
         layer.putalpha(fade)
-        full = Image.new("RGBA", self.image.size, CLEAR)
-        full.alpha_composite(layer, (max(0, left), max(0, top)),
-                             (max(0, -left), max(0, -top)))
-        self.image.alpha_composite(full)
+        # Only the part inside the picture is laid on.
+        visible = (max(0, -left), max(0, -top), min(side, self.image.width - left),
+                   min(side, self.image.height - top))
+        if visible[2] > visible[0] and visible[3] > visible[1]:
+            self.image.alpha_composite(layer, (max(0, left), max(0, top)), visible)
 
     def child(self):
         return Canvas(self.size)
+
+    def lay(self, other):
+        self.image.alpha_composite(other.image)
+
+    def lay_shadow_of(self, other, blur, colour, offset):
+        """The blurred silhouette of another canvas, shifted by offset."""
+        silhouette = other.image.getchannel("A").point(lambda v: v * colour[3] // 255)
+        silhouette = silhouette.filter(ImageFilter.GaussianBlur(blur * SCALE))
+        layer = Image.new("RGBA", self.image.size, colour[:3] + (0,))
+        layer.putalpha(silhouette)
+        self.image.alpha_composite(layer, (round(offset[0] * SCALE), round(offset[1] * SCALE)))
 
     def lay_clipped(self, other, clip):
         """Lays another canvas over this one, only inside clip(draw, scale)."""
         mask = Image.new("L", self.image.size, 0)
         clip(ImageDraw.Draw(mask), SCALE)
         layer = other.image.copy()
-        layer.putalpha(Image.composite(layer.getchannel("A"), mask, mask))
+        layer.putalpha(ImageChops.multiply(layer.getchannel("A"), mask))
         self.image.alpha_composite(layer)
 
     def finish(self):
@@ -269,22 +287,31 @@ PRODUCT = {
 
 
 def draw_mark(canvas, box):
-    """The product's mark: a puzzle piece on a blue rounded square."""
+    """The product's mark: a white plug on a blue rounded square."""
     x0, y0, x1, y1 = box
     side = x1 - x0
-    canvas.shadow(box, side * 0.26, side * 0.08, alpha(NIGHT_DEEP, 0.55), (0, side * 0.05))
-    canvas.rect(box, Linear(BLUE_LIGHT, BLUE_DEEP, 60), radius=side * 0.26)
+    corner = side * 0.26
+    canvas.shadow(box, corner, side * 0.08, alpha(NIGHT_DEEP, 0.55), (0, side * 0.05))
+    canvas.rect(box, Linear(BLUE_LIGHT, BLUE_DEEP, 60), radius=corner)
     # A soft sheen across the upper half.
     canvas.rect((x0, y0, x1, y0 + side * 0.5), Linear(alpha(WHITE, 0.16), alpha(WHITE, 0.0)),
-                radius=side * 0.26)
-    unit = side / 38  # the piece is laid out on a 38-unit square
-    body = (x0 + 9 * unit, y0 + 13 * unit, x0 + 25 * unit, y0 + 29 * unit)
-    knob = 3.6 * unit
-    canvas.rect(body, WHITE, radius=2.2 * unit)
-    canvas.circle((x0 + 17 * unit, y0 + 12.2 * unit), knob, WHITE)
-    canvas.circle((x0 + 26.6 * unit, y0 + 21 * unit), knob, ORANGE)
-    # The gap under the right knob, so that it reads as a separate piece.
-    canvas.circle((x0 + 17 * unit, y0 + 29.6 * unit), knob * 0.9, Linear(BLUE_LIGHT, BLUE_DEEP, 60))
+                radius=corner)
+
+    def at(u, v):  # the plug is laid out on a 38-unit square
+        return x0 + u * side / 38, y0 + v * side / 38
+
+    unit = side / 38
+    plug = canvas.child()
+    for left in (13.2, 21.0):
+        plug.rect(at(left, 7.5) + at(left + 3.8, 16), WHITE, radius=1.6 * unit)
+    plug.rect(at(9.5, 14) + at(28.5, 22.5), WHITE, radius=3 * unit)
+    plug.polygon([at(9.5, 20), at(28.5, 20), at(23, 27.5), at(15, 27.5)], WHITE)
+    plug.rect(at(15, 24) + at(23, 28.5), WHITE, radius=2.2 * unit)
+    plug.line([at(19, 28), at(19, 31.5)], WHITE, 3.6 * unit)
+    canvas.lay_shadow_of(plug, 0.9 * unit, alpha(NIGHT_DEEP, 0.4), (0, 0.8 * unit))
+    canvas.lay(plug)
+    # The plug's light: it is on.
+    canvas.circle(at(19, 19.5), 2.3 * unit, ORANGE)
 
 
 def draw_logo(canvas, origin, height, language, name_colour=WHITE, line_colour=BLUE_LIGHT):
@@ -303,13 +330,11 @@ def draw_card_background(canvas, size, corner):
     card = canvas.child()
     card.rect((0, 0, width, height), Linear(mix(PAGE, BLUE, 0.16), PANEL, 120))
     card.glow((width * 0.78, height * 0.2), height * 0.9, alpha(BLUE, 0.22))
-    card.glow((width * 0.1, height * 1.0), height * 0.6, alpha(ORANGE, 0.08))
-    for index, (cx, cy, r) in enumerate(((width * 0.92, height * 0.9, height * 0.42),
-                                          (width * 0.06, height * 0.1, height * 0.3))):
+    for cx, cy, r in ((width * 0.92, height * 0.9, height * 0.42),
+                      (width * 0.06, height * 0.1, height * 0.3)):
         card.ring((cx, cy), r, alpha(WHITE, 0.05), 1.4)
     canvas.lay_clipped(card, lambda draw, s: draw.rounded_rectangle(
         [0, 0, width * s - 1, height * s - 1], radius=corner * s, fill=255))
-    return card
 
 
 def draw_window(canvas, box, body=NIGHT, bar=MUTED, radius=6):
@@ -326,13 +351,22 @@ def draw_window(canvas, box, body=NIGHT, bar=MUTED, radius=6):
 def draw_person(canvas, centre, size, shirt, hair=HAIR, skin=SKIN):
     """Head and shoulders of a person, centred on the face."""
     x, y = centre
-    head = size * 0.30
-    canvas.rect((x - size * 0.52, y + size * 0.42, x + size * 0.52, y + size * 1.2), shirt,
-                radius=size * 0.42)
-    canvas.rect((x - size * 0.1, y + size * 0.22, x + size * 0.1, y + size * 0.5), SKIN_SHADE)
-    canvas.ellipse((x - head * 0.95, y - head * 1.1, x + head * 0.95, y + head * 1.05), skin)
-    canvas.arc((x - head * 1.02, y - head * 1.22, x + head * 1.02, y + head * 0.5), 180, 360,
-               hair, head * 0.7)
+    head = size * 0.27
+    # The shoulders run on below whatever frame the person sits in.
+    canvas.rect((x - size * 0.62, y + size * 0.5, x + size * 0.62, y + size * 1.8), shirt,
+                radius=size * 0.34)
+    canvas.rect((x - head * 0.38, y + head * 0.6, x + head * 0.38, y + size * 0.52), SKIN_SHADE,
+                radius=head * 0.2)
+    canvas.polygon([(x - head * 0.6, y + size * 0.46), (x, y + size * 0.62),
+                    (x + head * 0.6, y + size * 0.46)], SKIN_SHADE)
+    # Hair behind the head, the face, then the fringe with a side parting.
+    canvas.ellipse((x - head * 1.12, y - head * 1.28, x + head * 1.12, y + head * 0.55), hair)
+    canvas.ellipse((x - head * 0.9, y - head * 1.0, x + head * 0.9, y + head * 1.08), skin)
+    canvas.chord((x - head * 1.0, y - head * 1.3, x + head * 1.06, y - head * 0.02), 165, 345, hair)
+    canvas.circle((x - head * 0.38, y + head * 0.18), head * 0.12, NIGHT)
+    canvas.circle((x + head * 0.38, y + head * 0.18), head * 0.12, NIGHT)
+    canvas.arc((x - head * 0.36, y + head * 0.28, x + head * 0.36, y + head * 0.72), 25, 155,
+               NIGHT, max(0.8, head * 0.09))
 
 
 # --------------------------------------------------------------------------
@@ -350,6 +384,13 @@ SUCCESS_SIZE = (400, 220)
 # place as the small logo, so the two pages switch without a jump.
 LOGO_ORIGIN = (48, 22)
 LOGO_HEIGHT = 36
+# The laptop keeps to the right, clear of the headings' first words.
+LAPTOP_CENTRE_X = 656
+# The dot grid on the header's wall.
+DOT_GRID_ORIGIN = (470, 96)
+DOT_GRID_ROWS, DOT_GRID_COLUMNS, DOT_GRID_STEP = 6, 8, 12
+# Where the header's desk starts to show, right of the options page's lists.
+DESK_FADE_START = 380
 # Corner rounding of the description frame beside the slides.
 SLIDE_CORNER = 10
 
@@ -364,25 +405,33 @@ def header(language):
     width, height = HEADER_SIZE
     canvas = Canvas(HEADER_SIZE, PAGE)
     canvas.rect((0, 0, width, height), Linear(NIGHT, PAGE))
-    canvas.glow((650, 150), 260, alpha(BLUE, 0.22))
+    canvas.glow((LAPTOP_CENTRE_X, 150), 260, alpha(BLUE, 0.22))
     canvas.glow((470, 40), 160, alpha(BLUE, 0.06))
-    for cx, cy, r in ((700, 120, 150), (700, 120, 205)):
+    for cx, cy, r in ((LAPTOP_CENTRE_X + 44, 120, 150), (LAPTOP_CENTRE_X + 44, 120, 205)):
         canvas.ring((cx, cy), r, alpha(WHITE, 0.035), 1.2)
+    # A faint dot grid behind the laptop gives the wall some texture.
+    for row in range(DOT_GRID_ROWS):
+        for column in range(DOT_GRID_COLUMNS):
+            canvas.circle((DOT_GRID_ORIGIN[0] + column * DOT_GRID_STEP,
+                           DOT_GRID_ORIGIN[1] + row * DOT_GRID_STEP), 1.1, alpha(WHITE, 0.07))
     for cx, cy, r, colour in ((452, 70, 3, alpha(ORANGE, 0.7)), (520, 40, 2, alpha(BLUE_LIGHT, 0.6)),
                               (610, 58, 1.6, alpha(WHITE, 0.4)), (420, 150, 2, alpha(BLUE_LIGHT, 0.4)),
                               (782, 96, 2.4, alpha(ORANGE, 0.5))):
         canvas.circle((cx, cy), r, colour)
 
     desk_top = 203
-    # The desk: its front edge catches the light and fades out to the left.
-    canvas.rect((360, desk_top, width, height), Linear(alpha(SLATE, 0.0), alpha(SLATE, 0.55), 0))
-    canvas.rect((360, desk_top, width, height), Linear(alpha(PAGE, 0.0), PAGE))
-    canvas.rect((360, desk_top, width, desk_top + 1.5),
-                Linear(alpha(SLATE_LIGHT, 0.0), alpha(SLATE_LIGHT, 0.8), 0))
+    # The desk runs in from the right and fades out before the page's lists.
+    canvas.rect((DESK_FADE_START, desk_top, width, height),
+                Linear(alpha(SLATE, 0.0), alpha(SLATE, 0.5), 0))
+    canvas.rect((DESK_FADE_START, desk_top, width, desk_top + 1.5),
+                Linear(alpha(SLATE_LIGHT, 0.0), alpha(SLATE_LIGHT, 0.75), 0))
+    # Its front falls into shadow at the picture's foot.
+    canvas.rect((0, desk_top + 8, width, height), Linear(alpha(PAGE, 0.0), PAGE))
 
-    draw_laptop(canvas, centre_x=640, desk_top=desk_top)
-    draw_mug(canvas, (508, desk_top))
-    draw_plant(canvas, (772, desk_top))
+    draw_plant(canvas, (LAPTOP_CENTRE_X - 150, desk_top))
+    draw_laptop(canvas, centre_x=LAPTOP_CENTRE_X, desk_top=desk_top)
+    # The mug stands a little nearer, in front of the laptop's corner.
+    draw_mug(canvas, (LAPTOP_CENTRE_X + 106, desk_top + 4))
     draw_logo(canvas, LOGO_ORIGIN, LOGO_HEIGHT, language)
     return canvas.finish()
 
@@ -412,12 +461,12 @@ def draw_screen_contents(canvas, screen):
     for index in range(3):
         canvas.circle((x1 - 6 - index * 6, y0 + 4.5), 1.4, alpha(WHITE, 0.35))
     draw_mark(canvas, (x0 + 10, y0 + 17, x0 + 30, y0 + 37))
-    canvas.rect((x0 + 36, y0 + 19, x0 + 86, y0 + 24), alpha(WHITE, 0.85), radius=2.5)
+    canvas.rect((x0 + 36, y0 + 19, x0 + 86, y0 + 24), alpha(WHITE, 0.6), radius=2.5)
     canvas.rect((x0 + 36, y0 + 29, x0 + 70, y0 + 33), alpha(BLUE_LIGHT, 0.7), radius=2)
     for row in range(3):
         top = y0 + 46 + row * 9
         canvas.circle((x0 + 13, top + 2), 1.6, BLUE)
-        canvas.rect((x0 + 18, top, x0 + 18 + (74, 56, 64)[row], top + 4), alpha(WHITE, 0.3),
+        canvas.rect((x0 + 18, top, x0 + 18 + (74, 56, 64)[row], top + 4), alpha(WHITE, 0.22),
                     radius=2)
     canvas.rect((x0 + 10, y1 - 16, x0 + 104, y1 - 11), alpha(PANEL, 0.9), radius=2.5)
     canvas.rect((x0 + 10, y1 - 16, x0 + 70, y1 - 11), BLUE, radius=2.5)
@@ -487,7 +536,8 @@ def folder_icon():
     return image
 
 
-# The warning's mark, one letter a pixel over the triangle: # the mark.
+# The pixels of the warning's exclamation mark, in the page colour: a stem
+# one pixel wide on the middle column, a gap, then the point.
 WARNING_MARK = (
     (8, 5), (8, 6), (8, 7), (8, 8), (8, 9), (8, 10),
     (8, 12), (8, 13),
@@ -556,7 +606,7 @@ def support_operator():
     person.ellipse((x - 16, face_y + 6, x - 10, face_y + 11), alpha(ORANGE, 0.25))
     person.ellipse((x + 10, face_y + 6, x + 16, face_y + 11), alpha(ORANGE, 0.25))
     # The headset: band over the head, ear cups and the microphone.
-    person.arc((x - 27, face_y - 35, x + 27, face_y + 20), 185, 355, NIGHT, 4)
+    person.arc((x - 27, face_y - 35, x + 27, face_y + 20), 185, 355, SLATE_LIGHT, 4)
     for side in (-1, 1):
         cup_x = x + side * 25
         person.rect((cup_x - 5, face_y - 8, cup_x + 5, face_y + 12), ORANGE, radius=4)
@@ -575,10 +625,6 @@ def slide_frame():
     canvas = Canvas(SLIDE_SIZE, PAGE)
     draw_card_background(canvas, SLIDE_SIZE, SLIDE_CORNER)
     return canvas
-
-
-def finish_slide(canvas):
-    return canvas.finish()
 
 
 def draw_cursor(canvas, tip, size, colour=WHITE, edge=NIGHT):
@@ -646,7 +692,7 @@ def slide_remote_control():
                   alpha(NIGHT_DEEP, 0.6), (0, 3))
     canvas.circle(badge, 17, Linear(ORANGE, ORANGE_DEEP))
     draw_link_glyph(canvas, badge, WHITE)
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def draw_link_glyph(canvas, centre, colour):
@@ -654,7 +700,6 @@ def draw_link_glyph(canvas, centre, colour):
     x, y = centre
     for shift in (-3.6, 3.6):
         cx, cy = x + shift, y - shift
-        box = (cx - 7.5, cy - 4, cx + 7.5, cy + 4)
         points = []
         for step in range(33):
             angle = 2 * math.pi * step / 32
@@ -676,10 +721,9 @@ def slide_video_call():
     canvas.rect(main, Linear(mix(PAGE, BLUE, 0.45), mix(PAGE, BLUE, 0.18)), radius=6)
     # The speaker and the slide they present.
     canvas.rect((main[0] + 16, main[1] + 16, main[0] + 132, main[1] + 92), PAPER, radius=4)
-    bars = ((28, 40), (50, 58), (72, 30))
-    for index, (height_, left) in enumerate(bars):
-        canvas.rect((main[0] + 26 + index * 30, main[1] + 82 - height_, main[0] + 46 + index * 30,
-                     main[1] + 82), (BLUE, ORANGE, BLUE_LIGHT)[index], radius=2)
+    for index, (bar, colour) in enumerate(((24, BLUE), (40, ORANGE), (56, BLUE_LIGHT))):
+        canvas.rect((main[0] + 26 + index * 30, main[1] + 82 - bar, main[0] + 46 + index * 30,
+                     main[1] + 82), colour, radius=2)
     canvas.rect((main[0] + 24, main[1] + 24, main[0] + 80, main[1] + 28), PAPER_LINE, radius=2)
     presenter = canvas.child()
     draw_person(presenter, (main[0] + 192, main[1] + 66), 70, ORANGE)
@@ -688,16 +732,12 @@ def slide_video_call():
     # The drawing: a loose circle around the chart and an arrow to it.
     loop = []
     for step in range(57):
-        angle = math.radians(-200 + step * 6.6)
+        angle = math.radians(-322 + step * 6.6)
         wobble = 1 + 0.05 * math.sin(step * 0.7)
         loop.append((main[0] + 74 + 70 * wobble * math.cos(angle),
                      main[1] + 54 + 48 * wobble * math.sin(angle)))
     canvas.line(loop, ORANGE, 3.4)
-    arrow = [(main[0] + 170, main[1] + 138), (main[0] + 160, main[1] + 118),
-             (main[0] + 150, main[1] + 104)]
-    canvas.line(arrow, ORANGE, 3.4)
-    canvas.line([(main[0] + 143, main[1] + 113), (main[0] + 150, main[1] + 104),
-                 (main[0] + 161, main[1] + 106)], ORANGE, 3.4)
+    draw_marker(canvas, loop[-1])
 
     # The other people on the call.
     for index, shirt in enumerate((BLUE, SUCCESS, SLATE_LIGHT)):
@@ -719,7 +759,22 @@ def slide_video_call():
     canvas.ring((window[0] + 136, bar_y), 7.5, WHITE, 1.2)
     canvas.rect((window[0] + 222, bar_y - 7, window[0] + 262, bar_y + 7), (0xE8, 0x4D, 0x4D, 255),
                 radius=7)
-    return finish_slide(canvas)
+    return canvas.finish()
+
+
+def draw_marker(canvas, tip):
+    """A felt pen writing at tip."""
+    x, y = tip
+    along = (0.6, 0.8)  # from the tip down to the right, as a right hand holds it
+    across = (0.8, -0.6)
+
+    def at(a, b):
+        return (x + along[0] * a + across[0] * b, y + along[1] * a + across[1] * b)
+
+    canvas.polygon([at(0, 0), at(9, -4.5), at(9, 4.5)], ORANGE_DEEP)
+    canvas.polygon([at(8, -5), at(40, -5), at(40, 5), at(8, 5)], WHITE)
+    canvas.polygon([at(40, -5), at(48, -5), at(48, 5), at(40, 5)], ORANGE)
+    canvas.polygon([at(9, -5), at(14, -5), at(14, 5), at(9, 5)], SILVER_DARK)
 
 
 def draw_pen(canvas, centre):
@@ -775,7 +830,7 @@ def slide_cloud_folders():
     for cx, cy, r, colour in ((70, 70, 3, alpha(ORANGE, 0.7)), (380, 60, 2.5, alpha(BLUE_LIGHT, 0.7)),
                               (396, 220, 3, alpha(WHITE, 0.3)), (54, 200, 2, alpha(WHITE, 0.3))):
         canvas.circle((cx, cy), r, colour)
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def slide_annotated_screenshot():
@@ -831,7 +886,7 @@ def slide_annotated_screenshot():
     canvas.text((cx, bar[1] + 126), "T", 17, WHITE, bold=True, anchor="ms")
     canvas.circle((cx, bar[1] + 158), 13, WHITE)
     canvas.circle((cx, bar[1] + 158), 7, (0xE8, 0x4D, 0x4D, 255))
-    return finish_slide(canvas)
+    return canvas.finish()
 
 
 def success(language):
@@ -841,10 +896,10 @@ def success(language):
     draw_card_background(canvas, SUCCESS_SIZE, 0)
     for cx, cy, r, colour in ((40, 36, 3, alpha(ORANGE, 0.8)), (96, 26, 2, alpha(BLUE_LIGHT, 0.8)),
                               (200, 40, 2.5, alpha(SUCCESS, 0.8)), (360, 34, 2, alpha(WHITE, 0.5)),
-                              (30, 180, 2.5, alpha(BLUE_LIGHT, 0.6)), (170, 190, 3, alpha(ORANGE, 0.6)),
-                              (250, 196, 2, alpha(WHITE, 0.4)), (380, 190, 3, alpha(SUCCESS, 0.6))):
+                              (30, 166, 2.5, alpha(BLUE_LIGHT, 0.6)), (176, 172, 3, alpha(ORANGE, 0.6)),
+                              (246, 164, 2, alpha(WHITE, 0.4)), (378, 160, 3, alpha(SUCCESS, 0.6))):
         canvas.circle((cx, cy), r, colour)
-    for x0, y0, x1, y1, colour in ((62, 170, 72, 176, alpha(ORANGE, 0.7)),
+    for x0, y0, x1, y1, colour in ((62, 164, 72, 170, alpha(ORANGE, 0.7)),
                                    (300, 24, 310, 20, alpha(BLUE_LIGHT, 0.7)),
                                    (130, 20, 136, 30, alpha(WHITE, 0.4))):
         canvas.line([(x0, y0), (x1, y1)], colour, 2.4)
@@ -867,6 +922,11 @@ def success(language):
     canvas.circle(play, 30, Linear(ORANGE, ORANGE_DEEP))
     canvas.polygon([(play[0] - 8, play[1] - 13), (play[0] - 8, play[1] + 13),
                     (play[0] + 14, play[1])], WHITE)
+    # A player's time line: the picture starts a video.
+    track_y = height - 22
+    canvas.rect((24, track_y - 2, width - 24, track_y + 2), alpha(WHITE, 0.16), radius=2)
+    canvas.rect((24, track_y - 2, 92, track_y + 2), ORANGE, radius=2)
+    canvas.circle((92, track_y), 5, WHITE)
     return canvas.finish()
 
 
@@ -889,21 +949,33 @@ PICTURES = (
     ("success_en.png", lambda: success("en"), False),
 )
 
-# Pictures this small keep every colour; larger ones go to a 256-colour
-# palette, which keeps the program small and cannot be told apart here.
-PALETTE_MIN_PIXELS = 32 * 32
+# The opaque pictures go to a 256-colour palette, which halves their files.
+# libimagequant's dithered palette keeps the gradients smooth but can miss the
+# few colours of a small bright shape, whose edge pixels then show as specks:
+# every pixel that it moves by more than PALETTE_MAX_ERROR in a channel takes
+# the nearest colour of the same palette instead. The transparent pictures
+# are small and keep every colour, as a palette would fray their soft edges.
 PALETTE_COLOURS = 256
+PALETTE_MAX_ERROR = 24
+
+
+def reduce_colours(image):
+    # Debian's Pillow carries libimagequant; the octree is the fallback of
+    # other builds.
+    method = (Image.Quantize.LIBIMAGEQUANT if features.check("libimagequant") else
+              Image.Quantize.FASTOCTREE)
+    dithered = image.quantize(PALETTE_COLOURS, method=method)
+    nearest = image.quantize(palette=dithered, dither=Image.Dither.NONE)
+    red, green, blue = ImageChops.difference(image, dithered.convert("RGB")).split()
+    worst = ImageChops.lighter(ImageChops.lighter(red, green), blue)
+    specks = worst.point(lambda v: 255 if v > PALETTE_MAX_ERROR else 0)
+    dithered.paste(nearest, (0, 0), specks)
+    return dithered
 
 
 def save(image, path, transparent):
     if not transparent:
-        image = image.convert("RGB")
-    if image.width * image.height >= PALETTE_MIN_PIXELS:
-        # Debian's Pillow carries libimagequant, whose dithered palettes keep
-        # the gradients smooth; the octree is the fallback of other builds.
-        method = (Image.Quantize.LIBIMAGEQUANT if features.check("libimagequant") else
-                  Image.Quantize.FASTOCTREE)
-        image = image.quantize(PALETTE_COLOURS, method=method, dither=Image.Dither.FLOYDSTEINBERG)
+        image = reduce_colours(image.convert("RGB"))
     image.save(path, optimize=True)
 
 

@@ -1,6 +1,7 @@
 #include "installer/views/installer_pictures.h"
 
 #include <cstdint>
+#include <limits>
 
 #include "embedded/embedded_picture_folder.h"
 #include "embedded/embedded_picture_header_en.h"
@@ -50,9 +51,11 @@ PictureBytes Describe(const std::uint8_t* data, std::size_t size) {
   }
   const std::uint32_t width = ReadBigEndian32(data + kWidthOffset);
   const std::uint32_t height = ReadBigEndian32(data + kHeightOffset);
-  // PNG limits both to 2^31 - 1, so they fit an int.
-  picture.width = static_cast<int>(width & 0x7FFFFFFFu);
-  picture.height = static_cast<int>(height & 0x7FFFFFFFu);
+  // PNG limits both to 2^31 - 1; anything larger is not a PNG size.
+  constexpr auto kLargest = static_cast<std::uint32_t>(std::numeric_limits<int>::max());
+  if (width > kLargest || height > kLargest) return picture;
+  picture.width = static_cast<int>(width);
+  picture.height = static_cast<int>(height);
   return picture;
 }
 
