@@ -110,6 +110,15 @@ void RecordResult(const InstallOutcome& outcome) {
   InstallHistory::Instance().SetResult(ToWide(outcome.historyResult));
 }
 
+// An error nobody foresaw ends the run as a failure the log cannot explain,
+// rather than the program.
+void EndUnexpectedly(PageData& page) {
+  const InstallOutcome failed{PageStage::Failure, kInstallFailed,
+                              "ERROR: " + std::to_string(kInstallFailed)};
+  RecordResult(failed);
+  Apply(page, failed);
+}
+
 // One installation run, on its own detached thread. Holds one page access
 // for its whole length, whose release asks for the final redraw.
 void RunInstallation(const std::shared_ptr<InstallSession>& session) {
@@ -142,16 +151,10 @@ void RunInstallation(const std::shared_ptr<InstallSession>& session) {
     LOG_INFO("Installation ended: exit code " << exitCode << ", error kind " << outcome.errorKind);
   } catch (const std::exception& error) {
     LOG_ERROR("Installation failed: " << error.what());
-    const InstallOutcome failed{PageStage::Failure, kInstallFailed,
-                                "ERROR: " + std::to_string(kInstallFailed)};
-    RecordResult(failed);
-    Apply(page, failed);
+    EndUnexpectedly(page);
   } catch (...) {
     LOG_ERROR("Installation failed");
-    const InstallOutcome failed{PageStage::Failure, kInstallFailed,
-                                "ERROR: " + std::to_string(kInstallFailed)};
-    RecordResult(failed);
-    Apply(page, failed);
+    EndUnexpectedly(page);
   }
 }
 
@@ -311,9 +314,7 @@ void InstallerPageController::StartInstall() {
     std::thread(RunInstallation, session_).detach();
   } catch (const std::exception& error) {
     LOG_ERROR("The installation could not be started: " << error.what());
-    access->errorKind = kInstallFailed;
-    access->stage = PageStage::Failure;
-    InstallHistory::Instance().SetResult(L"ERROR: " + std::to_wstring(kInstallFailed));
+    EndUnexpectedly(*access);
   }
 }
 
