@@ -85,8 +85,10 @@ void InstallerPageView::DrawContent() {
   const PageSettings settings = SettingsOf(stage);
   if (settings.heading[0] != '\0') {
     ImGui::SetCursorPos(ImVec2(48, 96));
-    const Face face(frame.fonts, 37);
-    ImGui::TextUnformatted(Translate(settings.heading).c_str());
+    // A heading that does not fit the window in the large face gets a smaller one.
+    const std::string heading = Translate(settings.heading);
+    const Face face(frame.fonts, FittingFace(frame.fonts, heading, 37, kWidth - 48 - 16));
+    ImGui::TextUnformatted(heading.c_str());
   }
 
   switch (stage) {

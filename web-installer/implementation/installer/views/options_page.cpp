@@ -2,6 +2,8 @@
 
 #include <imgui_internal.h>
 
+#include <algorithm>
+
 #include "installer/component_catalogue.h"
 #include "installer/error_catalogue.h"
 #include "installer/outside_components.h"
@@ -247,14 +249,24 @@ void OptionsPage::DrawFolderRow(const PageFrame& frame) {
 void OptionsPage::DrawLicenceAndLanguage(const PageFrame& frame) {
   const PageData& data = frame.data;
   if (data.errorKind.load() != kNotEnoughSpace) {
-    const Face face(frame.fonts, 19);
-    ImGui::SetCursorPos(ImVec2(278, 660));
     const std::string prefix = data.installed
                                    ? Translate("Нажимая \"Обновить\", Вы соглашаетесь с ")
                                    : Translate("Нажимая \"Установить\", Вы соглашаетесь с ");
+    const std::string link = Translate("лицензионным соглашением");
+    // One line at the window's bottom. A line too long for its place starts
+    // further left, up to the language switch, and only then gets a smaller
+    // face, rather than wrapping below the window's edge.
+    constexpr float kLicenceX = 278;
+    constexpr float kLeftmostX = 120;
+    constexpr float kRight = 800 - 8;
+    const int size = FittingFace(frame.fonts, prefix + link, 19, kRight - kLeftmostX);
+    const Face face(frame.fonts, size);
+    const float width = ImGui::CalcTextSize((prefix + link).c_str()).x;
+    const float x = std::max(kLeftmostX, std::min(kLicenceX, kRight - width));
+    ImGui::SetCursorPos(ImVec2(x, 660));
     FlowText({{prefix, "", ImGui::GetColorU32(ImGuiCol_TextDisabled)},
-              {Translate("лицензионным соглашением"), ProductSiteAddress(kProductSiteLicencePath)}},
-             800 - 278);
+              {link, ProductSiteAddress(kProductSiteLicencePath)}},
+             kRight - x);
   }
 
   const Face face(frame.fonts, 17);

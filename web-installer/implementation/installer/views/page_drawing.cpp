@@ -3,6 +3,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <cfloat>
 
 #include "installer/views/page_os_calls.h"
 
@@ -71,13 +72,13 @@ bool LinkPart(const std::string& text, const std::string& id, bool hovered, ImU3
   ImGui::PushStyleColor(ImGuiCol_Button, transparent);
   ImGui::PushStyleColor(ImGuiCol_ButtonHovered, transparent);
   ImGui::PushStyleColor(ImGuiCol_ButtonActive, transparent);
-  if (hovered) ImGui::PushStyleColor(ImGuiCol_Text, hover);
+  ImGui::PushStyleColor(ImGuiCol_Text, hovered ? hover : page_colours::kLink);
   ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(0, 0));
   const std::string label = text + "##" + id;
   const bool pressed = ImGui::Button(label.c_str());
   if (ImGui::IsItemHovered()) ImGui::SetMouseCursor(ImGuiMouseCursor_Hand);
   ImGui::PopStyleVar();
-  ImGui::PopStyleColor(hovered ? 4 : 3);
+  ImGui::PopStyleColor(4);
   return pressed;
 }
 
@@ -129,6 +130,11 @@ bool Hyperlink(const std::string& text, const std::string& address, ImU32 hover)
 
 namespace {
 
+// Unrounded, so that the widths of the words of a line add up to the line's.
+float TextWidth(const std::string& text) {
+  return ImGui::GetFont()->CalcTextSizeA(ImGui::GetFontSize(), FLT_MAX, 0.0f, text.c_str()).x;
+}
+
 struct FlowLayout {
   std::vector<PlacedWord> words;
   float height = 0;  // from the first line's top to the last line's bottom
@@ -148,18 +154,18 @@ FlowLayout LayOut(const std::vector<TextRun>& runs, float wrap_width, ImVec2 ori
       cursor.y += line_step;
     }
     layout.words.push_back({text, cursor, ImVec2(width, line_height), run});
-    cursor.x += ImGui::CalcTextSize(text.c_str()).x;
+    cursor.x += TextWidth(text);
   };
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const TextRun& run = runs[i];
-    const float whole = ImGui::CalcTextSize(TrimRight(run.text).c_str()).x;
+    const float whole = TextWidth(TrimRight(run.text));
     // A link that fits on one line stays in one piece.
     if (!run.address.empty() && whole <= wrap_width) {
       place(run.text, whole, i);
       continue;
     }
     for (const std::string& word : Words(run.text)) {
-      place(word, ImGui::CalcTextSize(TrimRight(word).c_str()).x, i);
+      place(word, TextWidth(TrimRight(word)), i);
     }
   }
   layout.height = cursor.y - origin.y + line_height;

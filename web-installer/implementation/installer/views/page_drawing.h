@@ -41,6 +41,7 @@ inline constexpr ImU32 kOtherLanguage = Rgb(0x999999);
 inline constexpr ImU32 kSlideText = Rgb(0xD7D7D7);
 inline constexpr ImU32 kOtherSlide = Rgb(0x3E5266);
 inline constexpr ImU32 kScrollGrab = Rgb(0xD9D9D9);
+inline constexpr ImU32 kLink = Rgb(0x349CEE);
 inline constexpr ImU32 kLinkHover = Rgb(0xFFFFFF);
 }  // namespace page_colours
 
@@ -86,8 +87,8 @@ inline constexpr ButtonColours kDarkButton{page_colours::kPanel, page_colours::k
 bool PillButton(const PageFrame& frame, const std::string& label, ImVec2 position, ImVec2 size,
                 ButtonColours colours, bool inert = false, int face = 25);
 
-// A one-line hyperlink at the cursor in the current face: the text colour,
-// the hover colour while the pointer is over it. Opens the address with the
+// A one-line hyperlink at the cursor in the current face: in the link blue,
+// in the hover colour while the pointer is over it. Opens the address with the
 // page's OS calls when clicked and returns true.
 bool Hyperlink(const std::string& text, const std::string& address,
                ImU32 hover = page_colours::kLinkHover);

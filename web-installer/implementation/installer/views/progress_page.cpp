@@ -1,6 +1,7 @@
 #include "installer/views/progress_page.h"
 
 #include <algorithm>
+#include <cfloat>
 
 #include "installer/outside_components.h"
 #include "installer/page_events.h"
@@ -32,6 +33,20 @@ constexpr SlideRow kSlides[] = {
     {"Удаленное управление ПК", "Возможность подключиться к компьютеру удаленно",
      "/help/plugin/kovo3plugin/remote_helper", PictureId::Slide1},
 };
+
+// The largest of the faces 19, 17 and 16 in which the text, wrapped at
+// `width`, is at most `height` high (16 when none is).
+int TextFaceFitting(const PageFrame& frame, const std::string& text, float width, float height) {
+  for (const int size : {19, 17, 16}) {
+    ImFont* font =
+        frame.fonts.Get({desktop::ui::imgui::FontKind::Regular, static_cast<std::uint8_t>(size)});
+    if (font &&
+        font->CalcTextSizeA(static_cast<float>(size), FLT_MAX, width, text.c_str()).y <= height) {
+      return size;
+    }
+  }
+  return 16;
+}
 
 }  // namespace
 
@@ -104,7 +119,15 @@ void ProgressPage::Draw(const PageFrame& frame) {
       const Face title_face(frame.fonts, 21);
       ImGui::TextUnformatted(slide.title.c_str());
     }
-    WrappedText(slide.text, 252 - 2 * 10, page_colours::kSlideText);
+    {
+      // The text keeps clear of the timer's top (y 98 of the frame) and the
+      // link row: a text that needs more lines gets a smaller face.
+      constexpr float kTextWidth = 252 - 2 * 10;
+      constexpr float kTimerTop = 310 - 12 - 200;
+      const float room = kTimerTop - 2 - ImGui::GetCursorPosY();
+      const Face text_face(frame.fonts, TextFaceFitting(frame, slide.text, kTextWidth, room));
+      WrappedText(slide.text, kTextWidth, page_colours::kSlideText);
+    }
     ImGui::SetCursorPos(ImVec2(145, 100));
     Hyperlink(Translate("Подробнее"), slide.address);
 

@@ -90,8 +90,15 @@ void DrawSuccessPage(const PageFrame& frame) {
     ImGui::TextUnformatted(Translate("Полезные ссылки").c_str());
   }
   {
-    const Face face(frame.fonts, 21);
-    for (const auto& link : UsefulLinks()) {
+    // One face for all six, the largest in which the longest fits the frame.
+    const auto links = UsefulLinks();
+    const float text_width = 320 - ImGui::GetTreeNodeToLabelSpacing() - 4;
+    int size = 21;
+    for (const auto& link : links) {
+      size = std::min(size, FittingFace(frame.fonts, Translate(link.first), 21, text_width));
+    }
+    const Face face(frame.fonts, size);
+    for (const auto& link : links) {
       ImGui::PushStyleColor(ImGuiCol_Text, page_colours::kAccentBlue);
       ImGui::Bullet();
       ImGui::PopStyleColor();
