@@ -8,9 +8,11 @@
 #include <kovo-ui-imgui/headless/headless_gui.h>
 #include <kovo-ui-imgui/widgets/widgets.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace ui = kovo::desktop::ui::imgui;
 using ui::KovoButtons::ButtonKind;
@@ -87,8 +89,10 @@ TEST(Buttons, PressedByMouseAndByEnterExceptWhenDisabled) {
       }
     });
     rig.gui.Frame(draw);
-    const ui::DrawnItem* item = rig.gui.LastFrame().FindItem(c.label);
-    ASSERT_NE(item, nullptr) << "drawn";
+    const ui::DrawnItem* found = rig.gui.LastFrame().FindItem(c.label);
+    ASSERT_NE(found, nullptr) << "drawn";
+    const ui::DrawnItem copy = *found;  // the report is replaced by the next frame
+    const ui::DrawnItem* item = &copy;
     EXPECT_FLOAT_EQ(item->x, 100);
     EXPECT_FLOAT_EQ(item->y, 100);
     if (c.width > 0) {
@@ -134,6 +138,20 @@ TEST(Buttons, OutsideTheVisibleRegionNeitherDrawnNorPressed) {
   const auto& frame = rig.gui.Frame(draw);
   EXPECT_EQ(frame.vertices, without);
   EXPECT_EQ(frame.FindItem("Скрыта##hidden"), nullptr);
+
+  // In a hidden (collapsed) window: skipped altogether.
+  const auto collapsed = [&] {
+    ImGui::SetNextWindowPos(ImVec2(100, 100));
+    ImGui::SetNextWindowSize(ImVec2(300, 200));
+    ImGui::SetNextWindowCollapsed(true);
+    ImGui::Begin("Свёрнуто##collapsed");
+    ImGui::SetCursorPos(ImVec2(10, 10));
+    if (rig.widgets.ToolButton("Внутри##inside")) ++presses;
+    ImGui::End();
+  };
+  const auto& hidden = rig.gui.Frame(collapsed);
+  EXPECT_EQ(hidden.FindItem("Внутри##inside"), nullptr);
+  rig.gui.Click(115, 115, collapsed);
   // Enter with nothing focused and clicks where the window ends press nothing.
   rig.gui.TapKey(kEnter, draw);
   rig.gui.Click(100, 699, draw);
@@ -330,4 +348,27 @@ TEST(Widgets, ContentGetsKeyboardFocusTheFirstTimeAStateIsUsed) {
   rig.gui.RunFrames(2, draw);
   EXPECT_TRUE(state.focused);
   EXPECT_TRUE(focused);
+}
+
+TEST(Widgets, APopupClosedFromOutsideReportsItOnce) {
+  Rig rig;
+  ui::WindowState state;
+  bool open_now = false;
+  std::vector<std::uint32_t> results;
+  const auto draw = rig.Main([&] {
+    if (open_now) ImGui::OpenPopup("Меню##menu");
+    open_now = false;
+    ImGui::SetNextWindowPos(ImVec2(100, 100));
+    results.push_back(rig.widgets.Window(ui::WindowKind::Popup, 200, 120, state, "Меню##menu",
+                                         "Меню", [] { ImGui::TextUnformatted("пункт"); }));
+  });
+  rig.gui.Frame(draw);
+  open_now = true;
+  rig.gui.RunFrames(3, draw);
+  EXPECT_TRUE(rig.gui.LastFrame().HasText("пункт"));
+  results.clear();
+  rig.gui.Click(600, 600, draw);
+  rig.gui.RunFrames(2, draw);
+  EXPECT_FALSE(rig.gui.LastFrame().HasText("пункт"));
+  EXPECT_EQ(std::count(results.begin(), results.end(), ui::kWindowClosed), 1);
 }

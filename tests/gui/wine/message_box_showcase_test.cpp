@@ -345,6 +345,11 @@ TEST(MessageBoxShowcase, BothBoxesOverTheFramelessWindowAnswerRealInput) {
     EXPECT_TRUE(
         state.OnGui([handle] { return IsWindowVisible(static_cast<HWND>(handle)) != FALSE; }));
 
+    // DXGI's own Alt+Enter switch is off: the window keeps its place and size.
+    XDoTool({"key", "alt+Return"});
+    state.WaitFrames(20);
+    EXPECT_EQ(WindowRect(), rect);
+
     // The minimise title-bar button.
     ClickAt(rect.x + static_cast<int>(kMinimisePosition.x + 20),
             rect.y + static_cast<int>(kMinimisePosition.y + 20));
