@@ -41,12 +41,13 @@ class InstallerEngine {
   // Explains a failed installation from the Windows Installer log (msi_log_analysis.cpp).
   std::int32_t AnalyzeMsiLog();
 
-  // Starts the plugin's service and program where they do not run yet, gives
-  // them two seconds, then checks both (start_plugin.cpp). Logic thread, as
-  // the handler of RunPluginEvent; holds the page access for its length. Both
-  // running: CloseButtonClickedEvent is emitted through the queuer. Otherwise
-  // the page goes to Failure with kServiceNotStarted, kPluginNotStarted or
-  // kNeitherStarted. Never throws.
+  // Starts the plugin's service and program where the probe found them not
+  // running (by full, quoted paths), gives them two seconds, then checks both
+  // (start_plugin.cpp). Logic thread, as the handler of RunPluginEvent; holds
+  // the page access for its whole length, pause included. Both running:
+  // CloseButtonClickedEvent is emitted through the queuer. Otherwise the page
+  // goes to Failure with kServiceNotStarted, kPluginNotStarted or
+  // kNeitherStarted. A launch that fails is only logged: the checks decide.
   void StartPlugin(const kovo::desktop::ui::imgui::EventQueuer& queuer);
 
   // The pause StartPlugin makes between the launches and the checks; tests
