@@ -1,6 +1,7 @@
 #include "graphics/backend/gui_context/gui_context_win32_direct3d11.h"
 
 #include "graphics/imgui_configuration.h"
+#include "kovo-ui-imgui/logger/logger.h"
 
 #include <imgui.h>
 #include <imgui_impl_dx11.h>
@@ -59,6 +60,13 @@ std::unique_ptr<GUIContext> GuiContextWin32Direct3D11::Create(const ApplicationC
   if (!imgui.InitPlatform(window->MainHandle())) return nullptr;
   if (!imgui.InitRenderer(device->Device(), device->Context())) return nullptr;
   const FontCache fonts = FontCache::Build(*ImGui::GetIO().Fonts);
+  // Shaders and font texture now rather than on the first frame: without the
+  // shader compiler (Windows 7 lacking its update) creation fails here, where
+  // the program can tell the user, instead of leaving an empty window.
+  if (!ImGui_ImplDX11_CreateDeviceObjects()) {
+    LOG_ERROR("Could not create the renderer's shaders and font texture");
+    return nullptr;
+  }
 
   return std::make_unique<GuiContextWin32Direct3D11>(std::move(window), std::move(device),
                                                      std::move(clipboard), fonts, imgui.Release());
