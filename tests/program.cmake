@@ -6,3 +6,40 @@ kovo_add_test(program_tests NATIVE_ONLY
     program/program_entry_test.cpp
     program/app_controller_test.cpp
   LIBS program_entry kovo_fake_system kovo_ui_headless)
+
+# A DLL that marks every load of it, built under the names of the system DLLs
+# the program loads at run time and of some that Windows itself loads.
+if(WIN32 AND KOVO_BUILD_TESTS)
+  set(kovo_planted_names d3d11 dxgi dwmapi d3dcompiler_47 version uxtheme)
+  set(kovo_planted_targets)
+  foreach(name IN LISTS kovo_planted_names)
+    add_library(planted_${name} SHARED program/wine/planted_dll.c)
+    set_target_properties(planted_${name} PROPERTIES
+      PREFIX "" OUTPUT_NAME ${name}
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/planted)
+    target_link_options(planted_${name} PRIVATE -static-libgcc)
+    list(APPEND kovo_planted_targets planted_${name})
+  endforeach()
+endif()
+
+# Under Wine: the window and the single instance against the local update
+# server on the build's port, the planted DLLs, the missing shader compiler.
+kovo_add_test(program_wine_tests WINDOWS_ONLY DISPLAY TIMEOUT 600
+  SOURCES
+    program/wine/program_wine_test.cpp
+    gui/wine/host_programs.cpp
+  LIBS kovo_ui_gui kovo_update_server_process
+  ENVIRONMENT LC_ALL=C.UTF-8 LANG=C.UTF-8)
+if(TARGET program_wine_tests)
+  add_dependencies(program_wine_tests kovoplugin-setup-web ${kovo_planted_targets})
+  if(NOT EXISTS ${CMAKE_SOURCE_DIR}/web-installer/implementation/installer/controller/installer_page_controller.cpp)
+    target_compile_definitions(program_wine_tests PRIVATE KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER)
+  endif()
+  if(TARGET kovo_stand_in_packages)
+    add_dependencies(program_wine_tests kovo_stand_in_packages)
+  endif()
+  if(KOVO_CAN_RUN_TESTS)
+    # The update server listens on the build's fixed port.
+    set_tests_properties(program_wine_tests PROPERTIES RESOURCE_LOCK kovo_update_server_port)
+  endif()
+endif()

@@ -2,14 +2,11 @@
 
 #include <utility>
 
+#include "installer/controller/installer_page_controller.h"
 #include "installer/page_events.h"
 #include "kovo-ui-imgui/events/system_events.h"
 #include "kovo-ui-imgui/logger/logger.h"
 
-#if __has_include("installer/controller/installer_page_controller.h")
-#include "installer/controller/installer_page_controller.h"
-#define KOVO_HAS_INSTALLER_PAGE_CONTROLLER 1
-#endif
 
 namespace kovo::plugin::web::installer {
 
@@ -18,12 +15,12 @@ namespace ui = desktop::ui::imgui;
 namespace {
 
 AppController::PageControllerFactory InstallerPage() {
-#ifdef KOVO_HAS_INSTALLER_PAGE_CONTROLLER
+#ifdef KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER
+  return [](AppController::AppContext&) -> AppController::ControllerSlot { return nullptr; };
+#else
   return [](AppController::AppContext& context) -> AppController::ControllerSlot {
     return std::make_unique<InstallerPageController>(context);
   };
-#else
-  return [](AppController::AppContext&) -> AppController::ControllerSlot { return nullptr; };
 #endif
 }
 

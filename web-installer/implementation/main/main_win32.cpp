@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app_controller/app_controller.h"
+#include "installer/install_history.h"
 #include "installer/text_conversion.h"
 #include "kovo-ui-imgui/application/application.h"
 #include "main/program_entry.h"
@@ -13,10 +14,6 @@
 #include "main/single_instance_win32.h"
 #include "translator/lang.h"
 
-#if __has_include("installer/install_history.h")
-#include "installer/install_history.h"
-#define KOVO_HAS_INSTALL_HISTORY 1
-#endif
 
 namespace kovo::plugin::web::installer {
 namespace {
@@ -31,20 +28,12 @@ class Win32EntryPlatform final : public EntryPlatform {
   }
 
   void RecordHistoryStart() override {
-#ifdef KOVO_HAS_INSTALL_HISTORY
     InstallHistory::Instance().RecordStart();
-#endif
   }
 
   void CompleteHistory() override {
-#ifdef KOVO_HAS_INSTALL_HISTORY
-    try {
-      InstallHistory::Instance().RecordCompletion();
-      InstallHistory::Instance().Write();
-    } catch (const std::exception&) {
-      // A history folder the system refuses costs the record, never the exit code.
-    }
-#endif
+    InstallHistory::Instance().RecordCompletion();
+    InstallHistory::Instance().Write();
   }
 
   bool CreateApplication(ui::ApplicationCreateInfo&& info) override {
