@@ -43,3 +43,12 @@ if(TARGET program_wine_tests)
     set_tests_properties(program_wine_tests PROPERTIES RESOURCE_LOCK kovo_update_server_port)
   endif()
 endif()
+
+# The exe's import table and resources, read on the host (objdump); the
+# shipped i686 exe gets the same check from scripts/test.d/program-exe.sh.
+if(WIN32 AND KOVO_CAN_RUN_TESTS AND KOVO_BUILD_TESTS)
+  add_test(NAME program_exe_check
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/program/check_program_exe.py
+                   ${KOVO_TRIPLE}-objdump $<TARGET_FILE:kovoplugin-setup-web>)
+  set_tests_properties(program_exe_check PROPERTIES LABELS "program")
+endif()
