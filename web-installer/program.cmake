@@ -1,13 +1,6 @@
 # The program: kovoplugin-setup-web.exe (Windows) around the portable entry
 # (program_entry, which native tests drive with a fake platform).
 
-# Until the installer page controller's body has landed, the root controller
-# builds with an empty page slot (the program then ends after its first step).
-if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/implementation/installer/controller/installer_page_controller.cpp)
-  set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/implementation/app_controller/app_controller.cpp
-               APPEND PROPERTY COMPILE_DEFINITIONS KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER)
-endif()
-
 add_library(program_entry STATIC ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/program_entry.cpp)
 kovo_project_target(program_entry)
 target_link_libraries(program_entry PUBLIC web_installer)

@@ -1,8 +1,7 @@
 // The shipped program's x86_64 twin under Wine: its window, the single
 // instance, DLLs planted beside it, and a system without the shader compiler.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,7 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr wchar_t kMainWindowTitle[] = L"\u041a\u041e\u0412\u041e \u041f\u043b\u0430\u0433\u0438\u043d";
+constexpr wchar_t kMainWindowTitle[] =
+    L"\u041a\u041e\u0412\u041e \u041f\u043b\u0430\u0433\u0438\u043d";
 constexpr char kMainWindowTitleUtf8[] = "КОВО Плагин";
 constexpr wchar_t kPlantedMarker[] = L"C:\\planted-dll-marker.txt";
 constexpr DWORD kExitNoApplication = static_cast<DWORD>(-1);
@@ -149,9 +149,11 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* title) {
 
 HWND WaitForWindow(const Program& program, const wchar_t* title, std::chrono::seconds timeout) {
   HWND window = nullptr;
-  WaitUntil([&] { return (window = FindProcessWindow(program.Id(), title)) != nullptr ||
-                         program.Ended(0ms); },
-            timeout);
+  WaitUntil(
+      [&] {
+        return (window = FindProcessWindow(program.Id(), title)) != nullptr || program.Ended(0ms);
+      },
+      timeout);
   return window;
 }
 
@@ -235,11 +237,14 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
                 "'\n"
                 "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d;"
                 "d3dcompiler_47=d'\n"
-                "/usr/lib/wine/wine64 '" + prefix +
+                "/usr/lib/wine/wine64 '" +
+                prefix +
                 "/drive_c/users/Public/Downloads/no compiler folder/kovoplugin-setup-web.exe'\n"
-                "echo $? > '" + artifacts + "/no-compiler.status.part'\n"
-                "mv '" + artifacts + "/no-compiler.status.part' '" + artifacts +
-                "/no-compiler.status'\n");
+                "echo $? > '" +
+                artifacts +
+                "/no-compiler.status.part'\n"
+                "mv '" +
+                artifacts + "/no-compiler.status.part' '" + artifacts + "/no-compiler.status'\n");
   ASSERT_TRUE(update_server_detail::StartHostProgram("/bin/sh", {artifacts + "/no-compiler.sh"}));
   const auto ended = [&] { return fs::exists(status); };
 
@@ -252,7 +257,7 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
   EXPECT_NE(text.find("D3DCompiler_47.dll"), std::string::npos) << text;
   EXPECT_NE(text.find("KB4019990"), std::string::npos) << text;
   std::this_thread::sleep_for(1500ms);  // until it is drawn
-  EXPECT_FALSE(ended());  // the box waits for the user
+  EXPECT_FALSE(ended());                // the box waits for the user
   TakeScreenshot("missing-shader-compiler");
 
   // The user presses Enter over the box (focus follows the pointer here).
@@ -273,9 +278,6 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
 }
 
 TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
-#ifdef KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER
-  GTEST_SKIP() << "this build has no installer page, so no window titled КОВО Плагин";
-#endif
   UpdateServerProcess::Options options;
   options.port = kUpdatePort;
   UpdateServerProcess server(options);

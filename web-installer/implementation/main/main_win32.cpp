@@ -14,7 +14,6 @@
 #include "main/single_instance_win32.h"
 #include "translator/lang.h"
 
-
 namespace kovo::plugin::web::installer {
 namespace {
 
@@ -27,9 +26,7 @@ class Win32EntryPlatform final : public EntryPlatform {
     return installer::IsAnotherInstanceRunning(mutexName, windowTitle);
   }
 
-  void RecordHistoryStart() override {
-    InstallHistory::Instance().RecordStart();
-  }
+  void RecordHistoryStart() override { InstallHistory::Instance().RecordStart(); }
 
   void CompleteHistory() override {
     InstallHistory::Instance().RecordCompletion();
