@@ -91,16 +91,21 @@ for run in 1 2 3; do
   done
   "$KOVO_WINESERVER" -k >/dev/null 2>&1 || true
   wait "$program_pid" 2>/dev/null || true
+  # The next start must not meet a server that is still going down.
+  "$KOVO_WINESERVER" -w >/dev/null 2>&1 || true
   if [ -z "$shown" ]; then
-    echo "run $run: no window titled $title (see $bench_dir/run-$run.out)" | tee -a "$bench_dir/details.txt"
-    times+=(-1)
+    echo "run $run: no window titled $title (see $bench_dir/run-$run.out)" >>"$bench_dir/details.txt"
     continue
   fi
   ms=$(( (shown - started) / 1000000 ))
-  echo "run $run: first frame after $ms ms" | tee -a "$bench_dir/details.txt"
+  echo "run $run: first frame after $ms ms" >>"$bench_dir/details.txt"
   times+=("$ms")
 done
-first_frame_ms=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 2p)
+# The middle of the start-ups that showed their window (-1 when none did).
+first_frame_ms=-1
+if [ "${#times[@]}" -gt 0 ]; then
+  first_frame_ms=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (${#times[@]} + 1) / 2 ))p")
+fi
 
 cat "$bench_dir/details.txt"
 echo "program exe_kib=$exe_kib imports=$imports first_frame_ms=$first_frame_ms"
