@@ -20,6 +20,13 @@ if(WIN32 AND KOVO_BUILD_TESTS)
     target_link_options(planted_${name} PRIVATE -static-libgcc)
     list(APPEND kovo_planted_targets planted_${name})
   endforeach()
+  # The DLL search restriction on its own, in a program of its own.
+  add_executable(dll_search_probe program/wine/dll_search_probe_win32.cpp
+                 ${CMAKE_SOURCE_DIR}/web-installer/implementation/main/safe_dll_search_win32.cpp)
+  kovo_project_target(dll_search_probe)
+  target_include_directories(dll_search_probe PRIVATE ${CMAKE_SOURCE_DIR}/web-installer/implementation)
+  target_link_options(dll_search_probe PRIVATE -municode)
+  list(APPEND kovo_planted_targets dll_search_probe)
 endif()
 
 # Under Wine: the window and the single instance against the local update

@@ -295,6 +295,7 @@ TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
                                nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(cover, nullptr);
   SetForegroundWindow(cover);
+  ASSERT_EQ(GetForegroundWindow(), cover);
   Program second(program, L"-sE");
   ASSERT_TRUE(second.Started());
   ASSERT_TRUE(second.Ended(20s));
@@ -307,6 +308,46 @@ TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
   DestroyWindow(cover);
   EXPECT_FALSE(first.Ended(0ms));
   EXPECT_NE(server.Log().find("version.txt"), std::string::npos) << server.Log();
+}
+
+TEST(ProgramUnderWine, AMutexWithoutTheWindowDoesNotStopAStart) {
+  // Another process holds the mutex but shows no installer window (a copy
+  // still starting, or one that hangs before its window): this one runs.
+  UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"KovoPlugin-Web-Installer"));
+  ASSERT_NE(mutex, nullptr);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  UpdateServerProcess::Options options;
+  options.port = kUpdatePort;
+  UpdateServerProcess server(options);
+
+  Program run(ProgramInDownloads("held mutex"), L"");
+  ASSERT_TRUE(run.Started());
+  EXPECT_NE(WaitForWindow(run, kMainWindowTitle, 60s), nullptr) << ReadLog();
+  EXPECT_FALSE(run.Ended(0ms));
+}
+
+TEST(ProgramUnderWine, RestrictedSearchIgnoresADllBesideTheProgram) {
+  // The same lookup by name that a delay-load stub makes: a planted DLL is
+  // taken from the program's folder unless the search was restricted first.
+  const fs::path folder = fs::path(L"C:\\users\\Public\\Downloads\\search probe");
+  fs::create_directories(folder);
+  const fs::path probe = folder / "dll_search_probe.exe";
+  fs::copy_file(BuildFolder() / "tests" / "dll_search_probe.exe", probe,
+                fs::copy_options::overwrite_existing);
+  fs::copy_file(BuildFolder() / "tests" / "planted" / "dwmapi.dll", folder / "dwmapi.dll",
+                fs::copy_options::overwrite_existing);
+  struct Case {
+    const wchar_t* mode;
+    bool plantedLoaded;
+  };
+  for (const Case c : {Case{L"plain", true}, Case{L"restricted", false}}) {
+    DeleteFileW(kPlantedMarker);
+    Program run(probe, c.mode);
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.Ended(30s));
+    EXPECT_EQ(fs::exists(kPlantedMarker), c.plantedLoaded)
+        << std::string(c.mode, c.mode + wcslen(c.mode));
+  }
 }
 
 }  // namespace
