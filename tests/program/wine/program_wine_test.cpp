@@ -222,7 +222,10 @@ TEST(ProgramUnderWine, ImportsOnlyKnownDllsAndPlantedOnesAreNeverLoaded) {
   TakeScreenshot("planted-dlls");
 }
 
-TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
+// Starts the program with the shader compiler disabled in the given locale,
+// checks the box, closes it as a user would and checks the exit code.
+void CheckMissingCompilerBox(const std::string& locale, const std::wstring& title,
+                             const std::string& phrase, const std::string& screenshot) {
   // Wine reads its DLL overrides from the host environment of a process, so
   // the program is started through the host with d3dcompiler_47 disabled.
   const fs::path program = ProgramInDownloads("no compiler");
@@ -234,6 +237,7 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
   fs::remove(status);
   WriteFile(ArtifactsDir() / "no-compiler.sh",
             "export WINEPREFIX='" + prefix + "' DISPLAY='" + EnvironmentText("KOVO_DISPLAY") +
+                "' LANG='" + locale + "' LC_ALL='" + locale +
                 "'\n"
                 "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d;"
                 "d3dcompiler_47=d'\n"
@@ -249,16 +253,16 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
   const auto ended = [&] { return fs::exists(status); };
 
   HWND box = nullptr;
-  WaitUntil([&] { return (box = FindWindowW(L"#32770", L"Lumo Plugin Installer")) || ended(); },
-            60s);
+  WaitUntil([&] { return (box = FindWindowW(L"#32770", title.c_str())) || ended(); }, 60s);
   ASSERT_NE(box, nullptr) << "no message box; exit status " << ReadFile(status) << "\nlog:\n"
                           << ReadLog();
   const std::string text = DialogText(box);
   EXPECT_NE(text.find("D3DCompiler_47.dll"), std::string::npos) << text;
   EXPECT_NE(text.find("KB4019990"), std::string::npos) << text;
+  EXPECT_NE(text.find(phrase), std::string::npos) << text;
   std::this_thread::sleep_for(1500ms);  // until it is drawn
   EXPECT_FALSE(ended());                // the box waits for the user
-  TakeScreenshot("missing-shader-compiler");
+  TakeScreenshot(screenshot);
 
   // The user presses Enter over the box (focus follows the pointer here).
   RECT rect{};
@@ -274,7 +278,19 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
   ASSERT_TRUE(WaitUntil(ended, 20s));
   // -1 as the host sees a Windows exit code.
   EXPECT_EQ(ReadFile(status), "255\n");
-  EXPECT_NE(ReadLog().find("Could not instantiate Application"), std::string::npos);
+  const std::string log = ReadLog();
+  EXPECT_NE(log.find("Could not instantiate Application"), std::string::npos) << log;
+  EXPECT_NE(log.find("d3dcompiler_47.dll is missing"), std::string::npos) << log;
+}
+
+TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
+  CheckMissingCompilerBox("C.UTF-8", L"Lumo Plugin Installer", "Install the Windows update",
+                          "missing-shader-compiler-en");
+}
+
+TEST(ProgramUnderWine, WithoutTheShaderCompilerARussianUserIsToldInRussian) {
+  CheckMissingCompilerBox("ru_RU.UTF-8", L"Установка КОВО Плагин", "Установите обновление",
+                          "missing-shader-compiler-ru");
 }
 
 TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
