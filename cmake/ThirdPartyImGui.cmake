@@ -12,12 +12,13 @@ target_include_directories(imgui SYSTEM PUBLIC ${KOVO_IMGUI_DIR})
 target_compile_features(imgui PUBLIC cxx_std_17)
 
 if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/DelayLoad.cmake)
   add_library(imgui_win32_dx11 STATIC
     ${KOVO_IMGUI_DIR}/backends/imgui_impl_win32.cpp
     ${KOVO_IMGUI_DIR}/backends/imgui_impl_dx11.cpp)
   target_include_directories(imgui_win32_dx11 SYSTEM PUBLIC ${KOVO_IMGUI_DIR}/backends)
   target_compile_definitions(imgui_win32_dx11 PUBLIC UNICODE _UNICODE NOMINMAX)
-  target_link_libraries(imgui_win32_dx11 PUBLIC imgui d3d11 d3dcompiler dxgi dwmapi gdi32 user32 imm32)
+  target_link_libraries(imgui_win32_dx11 PUBLIC imgui kovo_system_graphics gdi32 user32 imm32)
 else()
   # Native builds report every item Dear ImGui registers (id, rectangle,
   # label) to the headless test harness, through ImGui's item hooks. The hook

@@ -79,7 +79,7 @@ target_include_directories(kovo_ui_gui
   PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/implementation)
 target_link_libraries(kovo_ui_gui PUBLIC kovo_ui_core imgui PRIVATE kovo_stb_image)
 if(WIN32)
-  target_link_libraries(kovo_ui_gui PUBLIC imgui_win32_dx11 d3d11 dxgi user32 gdi32)
+  target_link_libraries(kovo_ui_gui PUBLIC imgui_win32_dx11 kovo_system_graphics user32 gdi32)
 endif()
 kovo_embed_file(kovo_ui_gui ${kovo_text_font} text_font)
 kovo_embed_file(kovo_ui_gui ${kovo_icon_font} icon_font)

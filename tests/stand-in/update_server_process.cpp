@@ -34,7 +34,7 @@ UpdateServerProcess::UpdateServerProcess(const Options& options) {
   folder_ = folder;
   std::vector<std::string> arguments = {
       HostSourceFolder() + "/scripts/update-server.sh",
-      "0",
+      std::to_string(options.port),
       "--root",
       options.buildFolder.empty() ? HostBuildFolder() : options.buildFolder,
       "--port-file",

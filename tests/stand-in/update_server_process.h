@@ -19,6 +19,8 @@ class UpdateServerProcess {
     std::string buildFolder;
     // Served as version.txt instead of the build's file.
     std::optional<std::string> versionText;
+    // The port to listen on; 0 picks a free one.
+    int port = 0;
   };
 
   // Throws std::runtime_error when the server does not come up.

@@ -5,6 +5,7 @@
 #include <imgui_impl_win32.h>
 
 #include "graphics/imgui_configuration.h"
+#include "kovo-ui-imgui/logger/logger.h"
 
 // The back end declares its window procedure handler only in a comment, so
 // that its header does not need <windows.h>.
@@ -59,6 +60,13 @@ std::unique_ptr<GUIContext> GuiContextWin32Direct3D11::Create(const ApplicationC
   if (!imgui.InitPlatform(window->MainHandle())) return nullptr;
   if (!imgui.InitRenderer(device->Device(), device->Context())) return nullptr;
   const FontCache fonts = FontCache::Build(*ImGui::GetIO().Fonts);
+  // Shaders and font texture now rather than on the first frame: without the
+  // shader compiler (Windows 7 lacking its update) creation fails here, where
+  // the program can tell the user, instead of leaving an empty window.
+  if (!ImGui_ImplDX11_CreateDeviceObjects()) {
+    LOG_ERROR("Could not create the renderer's shaders and font texture");
+    return nullptr;
+  }
 
   return std::make_unique<GuiContextWin32Direct3D11>(std::move(window), std::move(device),
                                                      std::move(clipboard), fonts, imgui.Release());
