@@ -42,13 +42,16 @@ TEST_F(PackagePublisher, RefusesEveryPackageButThePublishersAndDeletesIt) {
     PackageSignature answer;
     const char* logged;  // a part of the refusal's log record
   } cases[] = {
-      {"unsigned", {SignatureVerdict::Unsigned, "", 0x800B0100u}, "Package refused: unsigned; signer found: \"\""},
+      {"unsigned",
+       {SignatureVerdict::Unsigned, "", 0x800B0100u},
+       "Package refused: unsigned; signer found: \"\""},
       {"signature that does not verify",
        {SignatureVerdict::NotVerified, kPublisher, 0x80096010u},
        "Package refused: signature not verified; signer found: \"Veltra Company Ltd\""},
       {"another publisher",
        {SignatureVerdict::Signed, "Mallory Software", 0},
-       "Package refused: signed by another publisher; signer found: \"Mallory Software\", expected: \"Veltra "
+       "Package refused: signed by another publisher; signer found: \"Mallory Software\", "
+       "expected: \"Veltra "
        "Company Ltd\""},
       {"a name that only differs in case",
        {SignatureVerdict::Signed, "VELTRA Company Ltd", 0},
@@ -115,5 +118,6 @@ TEST(PackageSignatureOffWindows, TheNativeVerifierVouchesForNothing) {
   kovo::testing::WriteFile(file, "MSI");
   const PackageSignature signature = installer::PlatformSignatureVerifier().Verify(file.wstring());
   EXPECT_EQ(signature.verdict, SignatureVerdict::NotVerified);
-  EXPECT_EQ(installer::JudgePublisher(signature, kPublisher).verdict, SignatureVerdict::NotVerified);
+  EXPECT_EQ(installer::JudgePublisher(signature, kPublisher).verdict,
+            SignatureVerdict::NotVerified);
 }
