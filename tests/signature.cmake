@@ -11,6 +11,9 @@ if(KOVO_PACKAGE_SIGNER)
     SOURCES signature/signature_wine_test.cpp
     LIBS kovo_msi_test_support kovo_update_server_process
     TIMEOUT 600)
+  if(TARGET signature_wine_tests)
+    target_compile_definitions(signature_wine_tests PRIVATE KOVO_OTHER_PACKAGE_SIGNER="${KOVO_OTHER_PACKAGE_SIGNER}")
+  endif()
   if(TARGET signature_wine_tests AND TARGET kovo_stand_in_packages)
     add_dependencies(signature_wine_tests kovo_stand_in_packages)
   endif()

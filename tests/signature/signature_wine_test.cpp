@@ -32,7 +32,7 @@ namespace {
 
 constexpr wchar_t kUninstallList[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr wchar_t kProductName[] = L"КОВО Плагин";
-constexpr char kOtherPublisher[] = "Orlen Soft Ltd";  // stand-in/CMakeLists.txt
+constexpr char kOtherPublisher[] = KOVO_OTHER_PACKAGE_SIGNER;  // stand-in/CMakeLists.txt
 
 // The packages each server serves.
 enum class Tree { Signed, Unsigned, OtherSigner };
@@ -157,13 +157,12 @@ TEST_F(SignedPackagesUnderWine,
   const struct {
     const char* name;
     Tree tree;
-    const char* logged;
+    std::string logged;
   } cases[] = {
       {"unsigned", Tree::Unsigned, "Package refused: unsigned; signer found: \"\""},
       {"other-signer", Tree::OtherSigner,
-       "Package refused: signed by another publisher; signer found: \"Orlen Soft Ltd\", expected: "
-       "\"Veltra Company "
-       "Ltd\""},
+       std::string("Package refused: signed by another publisher; signer found: \"") +
+           kOtherPublisher + "\", expected: \"Veltra Company Ltd\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
