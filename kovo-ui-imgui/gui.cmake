@@ -60,6 +60,8 @@ kovo_platform_filter(gui_sources
   implementation/graphics/key_mapper.cpp
   implementation/graphics/texture.cpp
   implementation/graphics/window.cpp
+  implementation/widgets/buttons.cpp
+  implementation/widgets/widgets.cpp
   implementation/platform/text_conversion_win32.cpp
   implementation/clipboard/text_clipboard_win32.cpp)
 if(WIN32)

@@ -107,7 +107,7 @@ TEST(RemoveAndInstall, TurnsTheChosenConfigurationIntoMsiexecCommandLines) {
     const auto& calls = rig.System().processCalls;
     ASSERT_EQ(calls.size(), c.expected.size());
     for (size_t i = 0; i < calls.size(); ++i) {
-      EXPECT_EQ(calls[i].program, L"msiexec.exe");
+      EXPECT_EQ(calls[i].program, L"\"C:\\Windows\\system32\\msiexec.exe\"");
       EXPECT_TRUE(calls[i].wait);
       EXPECT_EQ(calls[i].parameters, Expanded(c.expected[i], rig));
     }

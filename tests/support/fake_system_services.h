@@ -57,6 +57,7 @@ class FakeSystemServices : public plugin::web::installer::SystemServices {
 
   std::optional<WindowsVersion> windowsVersion = WindowsVersion{10, 0, 19045, 0, 0};
   std::uint16_t languageId = 1049;
+  std::wstring systemFolder = L"C:\\Windows\\system32";
 
   // Folders whose creation fails with the given system error.
   std::map<std::wstring, std::uint32_t> failingFolders;
@@ -80,6 +81,7 @@ class FakeSystemServices : public plugin::web::installer::SystemServices {
   SpaceInfo Space(const std::wstring& root) override;
   std::optional<WindowsVersion> QueryWindowsVersion() override { return windowsVersion; }
   std::uint16_t UserDefaultLanguageId() override { return languageId; }
+  std::wstring SystemFolder() override { return systemFolder; }
 };
 
 }  // namespace kovo::testing

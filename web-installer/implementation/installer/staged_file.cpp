@@ -2,10 +2,12 @@
 
 #include <utility>
 
+#include "installer/text_conversion.h"
+
 namespace kovo::plugin::web::installer {
 
-StagedFile::StagedFile(std::string targetPath)
-    : targetPath_(std::move(targetPath)), temporaryPath_(targetPath_ + ".part") {}
+StagedFile::StagedFile(std::wstring targetPath)
+    : targetPath_(std::move(targetPath)), temporaryPath_(targetPath_ + L".part") {}
 
 StagedFile::~StagedFile() { Discard(); }
 
@@ -14,7 +16,7 @@ bool StagedFile::Open() {
   std::string reason;
   file_ = file_io::CreateForWriting(temporaryPath_, reason);
   if (file_ == file_io::kNoFile) {
-    error_ = "cannot create " + temporaryPath_ + ": " + reason;
+    error_ = "cannot create " + ToNarrow(temporaryPath_) + ": " + reason;
     return false;
   }
   temporaryExists_ = true;
@@ -24,12 +26,12 @@ bool StagedFile::Open() {
 
 bool StagedFile::Write(const char* data, std::size_t size) {
   if (file_ == file_io::kNoFile) {
-    error_ = "cannot write " + temporaryPath_ + ": it is not open";
+    error_ = "cannot write " + ToNarrow(temporaryPath_) + ": it is not open";
     return false;
   }
   std::string reason;
   if (!file_io::WriteAll(file_, data, size, reason)) {
-    error_ = "cannot write " + temporaryPath_ + ": " + reason;
+    error_ = "cannot write " + ToNarrow(temporaryPath_) + ": " + reason;
     return false;
   }
   bytesWritten_ += size;
@@ -38,17 +40,18 @@ bool StagedFile::Write(const char* data, std::size_t size) {
 
 bool StagedFile::Commit() {
   if (file_ == file_io::kNoFile) {
-    error_ = "cannot complete " + temporaryPath_ + ": it is not open";
+    error_ = "cannot complete " + ToNarrow(temporaryPath_) + ": it is not open";
     return false;
   }
   std::string reason;
   if (!file_io::Close(std::exchange(file_, file_io::kNoFile), reason)) {
-    error_ = "cannot complete " + temporaryPath_ + ": " + reason;
+    error_ = "cannot complete " + ToNarrow(temporaryPath_) + ": " + reason;
     Discard();
     return false;
   }
   if (!file_io::MoveReplacing(temporaryPath_, targetPath_, reason)) {
-    error_ = "cannot move " + temporaryPath_ + " to " + targetPath_ + ": " + reason;
+    error_ =
+        "cannot move " + ToNarrow(temporaryPath_) + " to " + ToNarrow(targetPath_) + ": " + reason;
     Discard();
     return false;
   }

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "installer/staged_file.h"
+#include "installer/text_conversion.h"
 
 namespace kovo::plugin::web::installer::file_io {
 
@@ -15,8 +16,8 @@ std::string LastErrorText() { return std::error_code(errno, std::generic_categor
 
 }  // namespace
 
-FileHandle CreateForWriting(const std::string& path, std::string& reason) {
-  const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+FileHandle CreateForWriting(const std::wstring& path, std::string& reason) {
+  const int file = ::open(ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (file < 0) {
     reason = LastErrorText();
     return kNoFile;
@@ -47,14 +48,14 @@ bool Close(FileHandle file, std::string& reason) {
   return true;
 }
 
-bool MoveReplacing(const std::string& from, const std::string& to, std::string& reason) {
-  if (std::rename(from.c_str(), to.c_str()) != 0) {
+bool MoveReplacing(const std::wstring& from, const std::wstring& to, std::string& reason) {
+  if (std::rename(ToUtf8(from).c_str(), ToUtf8(to).c_str()) != 0) {
     reason = LastErrorText();
     return false;
   }
   return true;
 }
 
-void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
+void RemoveFile(const std::wstring& path) { ::unlink(ToUtf8(path).c_str()); }
 
 }  // namespace kovo::plugin::web::installer::file_io

@@ -1,10 +1,7 @@
-// Narrow paths are texts of the user's code page (ToNarrow); they are turned
-// back into wide paths with the same code page, so that the file opened is
-// the one the text names whatever the system's own code page is.
+// Paths reach Windows in their wide form.
 #include <windows.h>
 
 #include "installer/staged_file.h"
-#include "installer/text_conversion.h"
 
 namespace kovo::plugin::web::installer::file_io {
 
@@ -16,9 +13,9 @@ HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
 }  // namespace
 
-FileHandle CreateForWriting(const std::string& path, std::string& reason) {
+FileHandle CreateForWriting(const std::wstring& path, std::string& reason) {
   // Shared for reading and writing, as files opened with _SH_DENYNO are.
-  const HANDLE file = CreateFileW(FromNarrow(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     reason = LastErrorText();
@@ -49,14 +46,14 @@ bool Close(FileHandle file, std::string& reason) {
   return true;
 }
 
-bool MoveReplacing(const std::string& from, const std::string& to, std::string& reason) {
-  if (!MoveFileExW(FromNarrow(from).c_str(), FromNarrow(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+bool MoveReplacing(const std::wstring& from, const std::wstring& to, std::string& reason) {
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     reason = LastErrorText();
     return false;
   }
   return true;
 }
 
-void RemoveFile(const std::string& path) { DeleteFileW(FromNarrow(path).c_str()); }
+void RemoveFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
 
 }  // namespace kovo::plugin::web::installer::file_io

@@ -60,7 +60,24 @@ class SystemServices {
   virtual std::optional<WindowsVersion> QueryWindowsVersion() = 0;
   // GetUserDefaultLangID.
   virtual std::uint16_t UserDefaultLanguageId() = 0;
+  // The Windows system folder (GetSystemDirectoryW), without a trailing
+  // backslash; empty when it cannot be had. Programs of the system are started
+  // by their full path in it, never through the search order, which begins in
+  // the installer's own folder.
+  virtual std::wstring SystemFolder() = 0;
 };
+
+// A program path as the first token of a command line: in quotes, so that a
+// path with blanks is never tried piece by piece ("C:\Program.exe", ...).
+inline std::wstring QuotedProgram(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+// The quoted full path of a program in the system folder ("msiexec.exe"),
+// empty when the system folder is not known.
+inline std::wstring SystemProgram(SystemServices& services, const wchar_t* fileName) {
+  const std::wstring folder = services.SystemFolder();
+  if (folder.empty()) return {};
+  return QuotedProgram(folder + L"\\" + fileName);
+}
 
 // The services in use: the platform's own, unless a test put another in place.
 SystemServices& Services();

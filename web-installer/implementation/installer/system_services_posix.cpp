@@ -99,6 +99,8 @@ class PortableServices final : public SystemServices {
   }
   std::optional<WindowsVersion> QueryWindowsVersion() override { return std::nullopt; }
   std::uint16_t UserDefaultLanguageId() override { return 1049; }
+  // Where Windows keeps it; nothing is ever started from here off Windows.
+  std::wstring SystemFolder() override { return L"C:\\Windows\\system32"; }
 };
 
 }  // namespace

@@ -290,6 +290,21 @@ std::optional<WindowsVersion> QueryWindowsVersion() {
 
 std::uint16_t UserDefaultLanguageId() { return GetUserDefaultLangID(); }
 
+std::wstring SystemFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH, L'\0');
+  for (int round = 0; round < 2; ++round) {
+    const UINT length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      std::wstring folder(buffer.data(), length);
+      while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+      return folder;
+    }
+    buffer.assign(length + 1, L'\0');
+  }
+  return {};
+}
+
 // ===========================================================================
 // The interface the engine uses, delegating to the functions above
 
@@ -322,6 +337,7 @@ class Win32Services final : public SystemServices {
   SpaceInfo Space(const std::wstring& root) override { return installer::QuerySpace(root); }
   std::optional<WindowsVersion> QueryWindowsVersion() override { return installer::QueryWindowsVersion(); }
   std::uint16_t UserDefaultLanguageId() override { return installer::UserDefaultLanguageId(); }
+  std::wstring SystemFolder() override { return installer::SystemFolder(); }
 };
 
 }  // namespace

@@ -87,4 +87,7 @@ std::optional<WindowsVersion> QueryWindowsVersion();
 
 std::uint16_t UserDefaultLanguageId();
 
+// GetSystemDirectoryW without a trailing backslash; empty on failure.
+std::wstring SystemFolder();
+
 }  // namespace kovo::plugin::web::installer

@@ -6,6 +6,7 @@
 #include <kovo-ui-imgui/logger/logger.h>
 
 #include "installer/controller/installer_engine.h"
+#include "installer/controller/working_files.h"
 #include "installer/helper.h"
 #include "installer/install_type_table.h"
 #include "installer/outside_components.h"
@@ -16,11 +17,17 @@
 namespace kovo::plugin::web::installer {
 
 Result InstallerEngine::DownloadToFile(const std::string& serverPath, const std::string& localPath) {
+  return DownloadToFile(serverPath, FromNarrow(localPath));
+}
+
+Result InstallerEngine::DownloadToFile(const std::string& serverPath,
+                                       const std::wstring& localPath) {
   auto access = model_.Access();
   PageData& data = *access;
   data.proceed = true;
   const UpdateServer server = updateServer_;
-  LOG_INFO("Download of http://" << server.host << ":" << server.port << serverPath << " to " << localPath);
+  LOG_INFO("Download of http://" << server.host << ":" << server.port << serverPath << " to "
+                                 << ToNarrow(localPath));
 
   StagedFile file(localPath);
   if (!file.Open()) {
@@ -57,7 +64,7 @@ Result InstallerEngine::DownloadInstallPackage() {
     LOG_INFO("Package download skipped by the command line");
     return kResultOk;
   }
-  const std::string localPath = ToNarrow(workingFolder_) + "/" + kPackageFileName;
+  const std::wstring localPath = PackageFile(workingFolder_);
   auto access = model_.Access();
   const auto type = InstallTypeTable.find(access->installType);
   if (type == InstallTypeTable.end()) {

@@ -31,9 +31,7 @@ namespace {
 
 constexpr WindowsVersion kMinimumWindows{6, 1, 7600, 1, 0};
 
-// The download opens its target as a narrow path with "/" and the probe reads
-// the file back through the wide path with "\", as Windows accepts both; off
-// Windows only "/" separates.
+// Windows joins with "\"; off Windows only "/" separates.
 #if defined(_WIN32)
 constexpr wchar_t kWideSeparator = L'\\';
 #else
@@ -246,12 +244,13 @@ Result InstallerEngine::EnvironmentProbe() {
   if (!WindowsIsSupported(data) || !InstallDiskHasRoom(data) || !WorkingFolderIsThere(data, workingFolder_)) {
     return kResultAbort;
   }
-  if (DownloadToFile(kVersionFileServerPath, ToNarrow(workingFolder_) + "/" + kVersionFileName) != kResultOk) {
+  const std::wstring versionFile = workingFolder_ + kWideSeparator + ToWide(kVersionFileName);
+  if (DownloadToFile(kVersionFileServerPath, versionFile) != kResultOk) {
     FailVersionDownload(data);
     return kResultAbort;
   }
   // A file gone between the download and here leaves the page as it was.
-  const auto offeredText = ReadFirstLine(workingFolder_ + kWideSeparator + ToWide(kVersionFileName));
+  const auto offeredText = ReadFirstLine(versionFile);
   if (!offeredText) return kResultAbort;
 
   const std::wstring installedText = LookUpInstalledPlugin(data);

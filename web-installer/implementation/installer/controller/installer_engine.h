@@ -3,8 +3,11 @@
 // engine; each operation's implementation lives in its own file beside this.
 #pragma once
 
+#include <kovo-ui-imgui/events/event_queuer.h>
 #include <kovo_settings.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "installer/page_model.h"
@@ -26,6 +29,8 @@ class InstallerEngine {
   Result EnvironmentProbe();
 
   // Downloads a server path of the update server into a local file (download.cpp).
+  Result DownloadToFile(const std::string& serverPath, const std::wstring& localPath);
+  // The same for a narrow path of the user's code page (FromNarrow names the file).
   Result DownloadToFile(const std::string& serverPath, const std::string& localPath);
   // The package of the chosen install type into the working folder (download.cpp).
   Result DownloadInstallPackage();
@@ -42,6 +47,19 @@ class InstallerEngine {
   // Explains a failed installation from the Windows Installer log (msi_log_analysis.cpp).
   std::int32_t AnalyzeMsiLog();
 
+  // Starts the plugin's service and program where they do not run yet, gives
+  // them two seconds, then checks both (start_plugin.cpp). Logic thread, as
+  // the handler of RunPluginEvent; holds the page access for its length. Both
+  // running: CloseButtonClickedEvent is emitted through the queuer. Otherwise
+  // the page goes to Failure with kServiceNotStarted, kPluginNotStarted or
+  // kNeitherStarted. Never throws.
+  void StartPlugin(const kovo::desktop::ui::imgui::EventQueuer& queuer);
+
+  // The pause StartPlugin makes between the launches and the checks; tests
+  // put one in that does not sleep.
+  using SleepFunction = std::function<void(std::chrono::milliseconds)>;
+  void SetSleepFunction(SleepFunction sleep) { sleep_ = std::move(sleep); }
+
   const std::wstring& WorkingFolder() const { return workingFolder_; }
   PageModel& Model() { return model_; }
 
@@ -56,6 +74,7 @@ class InstallerEngine {
   std::wstring workingFolder_;
   UpdateServer updateServer_;
   std::string packageSigner_ = settings::kPackageSigner;
+  SleepFunction sleep_;
 };
 
 }  // namespace kovo::plugin::web::installer

@@ -1,7 +1,9 @@
 #include <kovo-ui-imgui/logger/logger.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "installer/controller/installer_engine.h"
@@ -98,9 +100,28 @@ std::string InstallParameters(const InstallRequest& request, const std::wstring&
 // Runs
 // ============================================================================
 
-// True when msiexec ran to its end; exitCode then holds its exit code.
-bool RunMsiexec(const std::string& parameters, std::uint32_t& exitCode) {
-  return Services().RunProcess(kMsiexec, ExactWide(parameters), &exitCode, true) == 0;
+// An earlier run's log must not be read as this run's: when msiexec cannot
+// start, or ends before it writes its log, the analysis would explain this
+// run's failure with the old log, and an old successful log with success.
+void RemoveStaleLog(const std::wstring& logFile) {
+  std::error_code error;
+  std::filesystem::remove(std::filesystem::path(logFile), error);
+  if (error) LOG_WARN("Old log " << ToNarrow(logFile) << " not removed: " << error.message());
+}
+
+// True when msiexec ran to its end; exitCode then holds its exit code. It is
+// started by its full path in the system folder: the search order of a bare
+// name begins in the installer's own folder.
+bool RunMsiexec(const std::string& parameters, const std::wstring& logFile,
+                std::uint32_t& exitCode) {
+  const std::wstring program = SystemProgram(Services(), kMsiexec);
+  const std::wstring wideParameters = ExactWide(parameters);
+  RemoveStaleLog(logFile);
+  if (program.empty()) {
+    LOG_ERROR("msiexec not started: the system folder is unknown");
+    return false;
+  }
+  return Services().RunProcess(program, wideParameters, &exitCode, true) == 0;
 }
 
 // kResultOk when the removal ran, whatever it achieved: the install follows anyway.
@@ -108,7 +129,8 @@ Result RunRemoval(const InstallRequest& request, const std::wstring& workingFold
   try {
     const std::string parameters = RemovalParameters(request, workingFolder);
     LOG_DEBUG("MSI uninstall params:" << parameters);
-    return RunMsiexec(parameters, exitCode) ? kResultOk : kResultFail;
+    const std::wstring logFile = WorkingFile(workingFolder, kRemovalLogFileName);
+    return RunMsiexec(parameters, logFile, exitCode) ? kResultOk : kResultFail;
   } catch (...) {
     LOG_DEBUG("Can't uninstall plugin");
     return kRemovalNotPrepared;
@@ -120,7 +142,8 @@ Result RunInstall(const InstallRequest& request, const std::wstring& packageFile
   try {
     const std::string parameters = InstallParameters(request, packageFile, workingFolder);
     LOG_DEBUG("MSI install params: " << parameters);
-    return RunMsiexec(parameters, exitCode) ? kResultOk : kResultFail;
+    const std::wstring logFile = WorkingFile(workingFolder, kInstallLogFileName);
+    return RunMsiexec(parameters, logFile, exitCode) ? kResultOk : kResultFail;
   } catch (...) {
     LOG_DEBUG("Can't install plugin");
     return kInstallNotPrepared;
