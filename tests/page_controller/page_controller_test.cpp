@@ -171,7 +171,14 @@ class ScriptedSystem : public kovo::testing::FakeSystemServices {
     if (parameters.rfind(L"/i", 0) == 0 && !installLog.empty()) {
       kovo::testing::WriteInstallerLog(workingFolder / "msi_install.log", installLog);
     }
+    std::lock_guard<std::mutex> lock(callsMutex_);
     return FakeSystemServices::RunProcess(program, parameters, exitCode, wait);
+  }
+
+  // The calls so far; the worker may still be making more.
+  std::vector<ProcessCall> Calls() const {
+    std::lock_guard<std::mutex> lock(callsMutex_);
+    return processCalls;
   }
 
   void HoldRuns() {
@@ -189,6 +196,7 @@ class ScriptedSystem : public kovo::testing::FakeSystemServices {
   }
 
  private:
+  mutable std::mutex callsMutex_;
   std::mutex mutex_;
   std::condition_variable running_;
   std::condition_variable released_;
@@ -286,7 +294,7 @@ class PageRig {
 
   std::vector<std::wstring> MsiexecRuns() const {
     std::vector<std::wstring> runs;
-    for (const auto& call : system.processCalls) {
+    for (const auto& call : system.Calls()) {
       if (call.program.find(L"msiexec.exe") != std::wstring::npos) runs.push_back(call.parameters);
     }
     return runs;
@@ -384,7 +392,7 @@ const StageCase kStageCases[] = {
      t.Build(); t.StartHeld();
      t.Send<page::CancelClickedEvent>(); t.Send<page::CancelDecision<true>>();
      ASSERT_TRUE(t.WaitForEnd());
-     EXPECT_TRUE(t.system.processCalls.empty()) << "nothing is installed after a cancel";
+     EXPECT_TRUE(t.system.Calls().empty()) << "nothing is installed after a cancel";
    },
    PageStage::Options, 0, false, false, 0, L""},
   {"CancelConfirmedDuringTheInstallChangesNothing",
@@ -403,7 +411,7 @@ const StageCase kStageCases[] = {
    [](PageRig& t) {
      t.server.Serve(UpdateServer::Package::Missing);
      t.Build(); t.InstallToTheEnd();
-     EXPECT_TRUE(t.system.processCalls.empty());
+     EXPECT_TRUE(t.system.Calls().empty());
    },
    PageStage::Failure, installer::kDownloadFailed, false, false, 0, L""},
   {"InstallFailureExplainedByTheLog",
@@ -437,7 +445,7 @@ const StageCase kStageCases[] = {
      kovo::testing::WriteInstallerLog(t.system.workingFolder / "msi_install.log",
                                       {"Ошибка 1303. Нет доступа.", kovo::testing::ActionEnded("InstallFiles", "3")});
      t.InstallToTheEnd();
-     EXPECT_TRUE(t.system.processCalls.empty());
+     EXPECT_TRUE(t.system.Calls().empty());
      EXPECT_EQ(t.server.Requests("/Kovo3Plugin/master/win32/kovo3plugin"), 0);
    },
    PageStage::Failure, 1303, false, false, 0, L"ERROR: 1303"},
