@@ -28,6 +28,8 @@
 #include "installer/program_options.h"
 #include "installer/system_services.h"
 #include "installer/text_conversion.h"
+#include "kovo_settings.h"
+#include "signature/fake_signature_verifier.h"
 #include "support/fake_system_services.h"
 #include "support/test_support.h"
 
@@ -210,6 +212,8 @@ class ScriptedSystem : public kovo::testing::FakeSystemServices {
 class PageRig {
  public:
   PageRig() : scope_(system) {
+    // The build's publisher signed every package unless a test says otherwise.
+    verifier.answer = {installer::SignatureVerdict::Signed, kovo::settings::kPackageSigner, 0};
     system.environment[L"TMP"] = temp.Path().wstring();
     system.workingFolder = temp.Path() / "KovoPlugin.Installer";
     SetFreeSpace(L"C:", 100000 * kMiB);
@@ -306,9 +310,11 @@ class PageRig {
   kovo::testing::TempFolder temp;
   kovo::testing::ProgramOptionsRestorer options;
   ScriptedSystem system;
+  kovo::testing::FakeSignatureVerifier verifier;
 
  private:
   installer::ScopedSystemServices scope_;
+  installer::ScopedSignatureVerifier verifierScope_{verifier};
 
  public:
   UpdateServer server;
@@ -588,6 +594,36 @@ TEST_F(PageController, ReinstallAfterTheAlreadyInstalledPageRemovesFirst) {
   EXPECT_EQ(runs[1].rfind(L"/i ", 0), 0u) << runs[1];
   EXPECT_EQ(PageRig::HistoryResult(), L"OK");
   EXPECT_EQ(PageRig::HistoryType(), L"recommended");
+}
+
+// The publisher check between the download and msiexec (a build with a
+// publisher configured; an empty one checks nothing).
+TEST(PageControllerPublisher, APackageItsPublisherDidNotSignIsNeverRunAndTheInstalledCopyStays) {
+  if (kovo::settings::kPackageSigner[0] == '\0') GTEST_SKIP() << "this build checks no publisher";
+  for (const auto verdict :
+       {installer::SignatureVerdict::Unsigned, installer::SignatureVerdict::NotVerified}) {
+    SCOPED_TRACE(installer::VerdictText(verdict));
+    PageRig rig;
+    rig.verifier.answer = {verdict, "", 0x800B0100u};
+    rig.InstallPlugin();
+    rig.Build();
+    rig.Send<page::InstallNewConfigEvent>();
+
+    rig.InstallToTheEnd();
+
+    EXPECT_EQ(rig.Page().stage, PageStage::Failure);
+    EXPECT_EQ(rig.Page().errorKind, installer::kPackageDamaged);
+    EXPECT_EQ(PageRig::HistoryResult(), L"ERROR: 1620");
+    EXPECT_TRUE(rig.MsiexecRuns().empty()) << "msiexec ran for a refused package";
+    EXPECT_EQ(rig.verifier.files.size(), 1u);
+    EXPECT_FALSE(fs::exists(rig.system.workingFolder / "kovo3plugin-setup.msi"));
+  }
+  PageRig rig;
+  rig.verifier.answer = {installer::SignatureVerdict::Signed, "Orlen Soft Ltd", 0};
+  rig.Build();
+  rig.InstallToTheEnd();
+  EXPECT_EQ(rig.Page().errorKind, installer::kPackageDamaged);
+  EXPECT_TRUE(rig.MsiexecRuns().empty());
 }
 
 TEST_F(PageController, ARepeatedStartRunsOneInstallation) {

@@ -41,6 +41,12 @@ class InstallerEngine {
   // The package of the chosen install type into the working folder (download.cpp).
   Result DownloadInstallPackage();
 
+  // Checks the downloaded package's signature against the configured publisher
+  // before any msiexec run (package_publisher.cpp). kResultOk when no publisher
+  // is configured or the package is its; else the package is deleted and the
+  // result is kPackageDamaged (1620), which the worker maps as msiexec's own 1620.
+  Result VerifyPackagePublisher();
+
   // Removes an installed copy when asked and installs the package (msi_run.cpp).
   Result RemoveAndInstall();
 
@@ -67,11 +73,14 @@ class InstallerEngine {
   // Tests point the engine at a server of their own.
   void SetUpdateServer(UpdateServer server) { updateServer_ = std::move(server); }
   const UpdateServer& GetUpdateServer() const { return updateServer_; }
+  // Tests choose the publisher; empty turns the check off.
+  void SetPackageSigner(std::string signer) { packageSigner_ = std::move(signer); }
 
  private:
   PageModel& model_;
   std::wstring workingFolder_;
   UpdateServer updateServer_;
+  std::string packageSigner_ = settings::kPackageSigner;
   SleepFunction sleep_;
 };
 

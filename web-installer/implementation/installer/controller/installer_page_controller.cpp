@@ -136,12 +136,12 @@ void RunInstallation(const std::shared_ptr<InstallSession>& session) {
       return;
     }
 
-    // The downloaded package is not run before this point: a check of the
-    // package (its publisher, say) goes here and ends the run like a failed
-    // download.
-
     page.phase = InstallPhase::Installing;
-    const Result exitCode = engine.RemoveAndInstall();
+    // A package its publisher did not sign never reaches msiexec, and no
+    // installed copy is removed for it: the check's refusal is kPackageDamaged,
+    // which the outcome maps as msiexec's own "package cannot be opened".
+    const Result check = engine.VerifyPackagePublisher();
+    const Result exitCode = check != kResultOk ? check : engine.RemoveAndInstall();
     const InstallOutcome outcome = OutcomeOfInstall(exitCode, [&page, &engine] {
       page.phase = InstallPhase::AnalysingLogs;
       return engine.AnalyzeMsiLog();
