@@ -6,6 +6,7 @@
 #include <string>
 
 #include "kovo-ui-imgui/graphics/gui_context.h"
+#include "kovo-ui-imgui/widgets/style_scope.h"
 #include "widgets/palette.h"
 
 namespace kovo::desktop::ui::imgui {
@@ -24,37 +25,6 @@ bool IsPopupKind(WindowKind kind) {
   return kind == WindowKind::Popup || kind == WindowKind::Modal ||
          kind == WindowKind::FramelessModal;
 }
-
-// Pushed style variables and colours, popped when the scope ends.
-class StyleScope {
- public:
-  StyleScope() = default;
-  StyleScope(const StyleScope&) = delete;
-  StyleScope& operator=(const StyleScope&) = delete;
-  ~StyleScope() {
-    ImGui::PopStyleColor(colours_);
-    ImGui::PopStyleVar(vars_);
-  }
-  StyleScope& Var(ImGuiStyleVar var, float value) {
-    ImGui::PushStyleVar(var, value);
-    ++vars_;
-    return *this;
-  }
-  StyleScope& Var(ImGuiStyleVar var, const ImVec2& value) {
-    ImGui::PushStyleVar(var, value);
-    ++vars_;
-    return *this;
-  }
-  StyleScope& Colour(ImGuiCol colour, ImU32 value) {
-    ImGui::PushStyleColor(colour, value);
-    ++colours_;
-    return *this;
-  }
-
- private:
-  int vars_ = 0;
-  int colours_ = 0;
-};
 
 // A begun ImGui window or popup, ended when the scope ends (also when the
 // content throws), as ImGui requires: End after every Begin, EndPopup only

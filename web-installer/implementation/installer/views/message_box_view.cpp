@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 #include <kovo-ui-imgui/events/system_events.h>
+#include <kovo-ui-imgui/widgets/style_scope.h>
 
 #include "translator/lang.h"
 
@@ -37,37 +38,6 @@ const ImU32 kYesActiveColour = Rgb(0xFF7438);
 const ImU32 kNoColour = Rgb(0x273748);
 const ImU32 kNoActiveColour = Rgb(0x3E5266);
 
-// Style pushed for a scope and popped at its end, whatever way it is left.
-class StylePush {
- public:
-  StylePush() = default;
-  StylePush(const StylePush&) = delete;
-  StylePush& operator=(const StylePush&) = delete;
-  ~StylePush() {
-    ImGui::PopStyleColor(colours_);
-    ImGui::PopStyleVar(vars_);
-  }
-  StylePush& Var(ImGuiStyleVar var, float value) {
-    ImGui::PushStyleVar(var, value);
-    ++vars_;
-    return *this;
-  }
-  StylePush& Var(ImGuiStyleVar var, const ImVec2& value) {
-    ImGui::PushStyleVar(var, value);
-    ++vars_;
-    return *this;
-  }
-  StylePush& Colour(ImGuiCol colour, ImU32 value) {
-    ImGui::PushStyleColor(colour, value);
-    ++colours_;
-    return *this;
-  }
-
- private:
-  int vars_ = 0;
-  int colours_ = 0;
-};
-
 class Child {
  public:
   Child(const char* id, const ImVec2& size, ImGuiWindowFlags flags) {
@@ -101,7 +71,7 @@ void PaddedText(ui::Widgets& widgets, std::uint8_t size, const std::string& text
 }
 
 bool ColouredButton(const std::string& label, ImU32 normal, ImU32 active) {
-  StylePush style;
+  ui::StyleScope style;
   style.Colour(ImGuiCol_Button, normal)
       .Colour(ImGuiCol_ButtonHovered, active)
       .Colour(ImGuiCol_ButtonActive, active);
@@ -119,7 +89,7 @@ void Content(const MessageBoxInfo& info, ui::Widgets& widgets, const ui::EventQu
     queuer.Emit<ui::Events::System::RedrawUiEvent>();
   }
 
-  StylePush style;
+  ui::StyleScope style;
   style.Var(ImGuiStyleVar_ItemSpacing, kItemSpacing)
       .Var(ImGuiStyleVar_FramePadding, kTextPadding)
       .Colour(ImGuiCol_ChildBg, kBackground)
@@ -132,7 +102,7 @@ void Content(const MessageBoxInfo& info, ui::Widgets& widgets, const ui::EventQu
   PaddedText(widgets, kMessageSize, Translate(std::string(info.message)));
 
   Font font(widgets, kButtonTextSize);
-  StylePush buttons;
+  ui::StyleScope buttons;
   buttons.Var(ImGuiStyleVar_FramePadding, ImVec2(0, 0))
       .Var(ImGuiStyleVar_FrameRounding, kButtonRounding);
   const float row_width = kButtonWidth * 2 + kButtonGap;
