@@ -1,0 +1,233 @@
+#!/usr/bin/python3
+"""End-to-end journeys of the installer: the x86_64 build under Wine, driven
+with X input at the coordinates a user clicks, each journey in a fresh copy
+of the pristine prefix with an update server of its own.
+
+    journeys.py <journey> --build <build/mingw64> [--source <repo>] [--run-dir <dir>]
+    journeys.py --list
+
+Artifacts (screenshots NN-<page>.png, steps.log, web_setup.log, the Windows
+Installer logs, the history file) go to <build>/test-artifacts/e2e.<journey>/.
+Exit status 0 when the journey passed, 1 with the failing step named.
+"""
+
+import argparse
+import os
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from e2e_session import (JourneyFailed, Session, SERVER_PATHS, ONLINE_SHORTCUT,  # noqa: E402
+                         PLUGIN_KEY)
+
+
+# Window coordinates of what a user clicks.
+INSTALL_BUTTON = (682, 628)      # "Установить" 612..752 x 604..652
+UPDATE_BUTTON = (687, 628)       # "Обновить" 622..752
+CANCEL_BUTTON = (700, 652)       # "Отмена" 645..756 x 628..676
+SUCCESS_FINISH = (680, 652)      # "Завершить" 615..745 x 628..676
+FAILURE_FINISH = (689, 652)      # "Завершить" 624..754
+RUN_PLUGIN = (665, 652)          # "Запустить плагин" 565..765
+REINSTALL_WITH_RUN = (465, 652)  # "Переустановить" 375..555
+REINSTALL_ALONE = (510, 652)     # "Переустановить" 420..600
+TITLE_CLOSE = (745, 60)     # the title bar's close icon
+BOX_YES = (327, 405)
+BOX_NO = (473, 405)
+
+
+def session(args, name, **options):
+    return Session("e2e." + name, args.build, args.source, args.run_dir, **options)
+
+
+def start(s, arguments=(), page="options"):
+    s.step("the installer starts and shows its window")
+    run = s.start_installer(arguments)
+    s.wait_window(run)
+    if page:
+        s.park_pointer()
+        s.expect_page(page, timeout=30)
+    return run
+
+
+def finish_on_result(s, run, button):
+    s.step("\"Завершить\" ends the program at once with exit code 0")
+    pressed = time.monotonic()
+    s.click(*button, what="Завершить")
+    code = s.wait_exit(run, 15)
+    s.note(f"ended {time.monotonic() - pressed:.1f} s after the press, exit code {code}")
+    s.check(code == 0, f"exit code {code}, not 0")
+
+
+def probed_folder(s):
+    """The install folder the probe offered (the options page's path field)."""
+    lines = [l for l in s.installer_log().splitlines() if "\tInstall path: " in l]
+    s.check(lines, "no install path in web_setup.log")
+    return lines[0].split("\tInstall path: ", 1)[1].strip()
+
+
+def check_installed(s, folder=None, features=None, shortcut=True):
+    s.step("the plugin is on the system: registry key, Uninstall entry, files, shortcut, service")
+    folder = folder or probed_folder(s)
+    key = s.plugin_key()
+    s.note(f"plugin key: {key}")
+    s.check(key, f"no registry key {PLUGIN_KEY}")
+    s.check(key.get("Path", "").rstrip("\\").lower() == folder.rstrip("\\").lower(),
+            f"Path {key.get('Path')!r}, not {folder!r}")
+    s.check(key.get("Version") == s.offered_version, f"Version {key.get('Version')!r}")
+    entries = s.uninstall_entries()
+    s.note(f"uninstall entries: {list(entries)}")
+    s.check(len(entries) == 1, f"one Uninstall entry expected, found {entries}")
+    program, modules = s.installed_files(key["Path"])
+    s.check(program, "kovo3plugin.exe is not in the install folder")
+    if features is not None:
+        s.check(modules == sorted(features), f"features installed {modules}, not {sorted(features)}")
+    shortcuts = s.desktop_shortcut()
+    s.note(f"desktop shortcuts: {shortcuts}")
+    if shortcut:
+        s.check(any(p.endswith(ONLINE_SHORTCUT) for p in shortcuts), "no desktop shortcut")
+    else:
+        s.check(not shortcuts, f"a shortcut that was not asked for: {shortcuts}")
+    s.note(f"features installed: {modules}")
+    state, start_type = s.service()
+    s.note(f"service: {state}, start {start_type}")
+    s.check(state is not None, "the service KOVO3Plugin is not installed")
+    return key, modules
+
+
+def install_log_parameters(s):
+    lines = [l for l in s.installer_log().splitlines() if "MSI install params:" in l]
+    s.check(lines, "no msiexec install command line in web_setup.log")
+    s.note(lines[-1].split("MSI install params:", 1)[1].strip())
+    return lines[-1].split("MSI install params:", 1)[1].strip()
+
+
+def read_offered_version(s):
+    path = os.path.join(s.build, "stand-in", "update-server") + SERVER_PATHS["version"]
+    with open(path) as f:
+        s.offered_version = f.readline().strip()
+
+
+def package_features(s, letter):
+    """Features the package of an install type installs by default (r, f, m):
+    the base features and the catalogue's rows marked with the letter."""
+    rows = os.path.join(s.source, "web-installer", "implementation", "installer",
+                        "component_catalogue_rows.inc")
+    features = ["BaseFeature", "Basiccomponents"]
+    with open(rows, encoding="utf-8") as f:
+        for line in f:
+            match = re.match(r'^KOVO_COMPONENT\("(\w+)", "[^"]*", "[^"]*", "[^"]*", "(\w*)"\)', line.strip())
+            if match and letter in match.group(2):
+                features.append(match.group(1).replace("_win", "", 1))
+    return sorted(features)
+
+
+def watch_progress(s, timeout=120):
+    """Screenshots of the progress page until another page shows; whether the
+    bar moved (its blue part grew) between two of them."""
+    widths = []
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        image = s.screenshot("progress")
+        page = s.page(image)
+        if page != "progress":
+            return widths, page
+        widths.append(bar_width(image))
+        time.sleep(0.3)
+    s.fail("the progress page never ended")
+
+
+def bar_width(image):
+    """Pixels of the progress bar (x 48..621) in the bar colour #349CEE."""
+    from e2e_session import near
+    best = 0
+    for y in range(630, 660):
+        count = sum(1 for x in range(48, 621) if near(image.getpixel((x, y)), (0x34, 0x9C, 0xEE), 16))
+        best = max(best, count)
+    return best
+
+
+# ----------------------------------------------------------------------
+# Journeys
+# ----------------------------------------------------------------------
+
+def fresh_install(args):
+    with session(args, "fresh_install") as s:
+        read_offered_version(s)
+        # A package that takes a few seconds, so that the bar is seen moving.
+        s.start_fault_server({SERVER_PATHS["recommended"]: ("slow", 30000)})
+        run = start(s)
+        s.step("\"Установить\" with the recommended choice")
+        s.click(*INSTALL_BUTTON, what="Установить")
+        s.expect_page("progress", timeout=10)
+        widths, page = watch_progress(s)
+        s.note(f"progress bar widths seen: {widths}")
+        s.step("the success page")
+        s.check(page == "success", f"after the progress page came {page}")
+        s.park_pointer()
+        s.screenshot("success")
+        check_installed(s, features=package_features(s, "r"), shortcut=True)
+        parameters = install_log_parameters(s)
+        s.check(len(widths) >= 2 and widths[-1] > widths[0], f"the bar did not move: {widths}")
+        finish_on_result(s, run, SUCCESS_FINISH)
+        s.step("history recommended(OK)")
+        s.check_history("recommended(OK)")
+        s.check(s.msi_log("msi_install.log") is not None, "no msi_install.log")
+
+
+def close_on_options(args):
+    with session(args, "close_on_options") as s:
+        s.start_update_server()
+        run = start(s)
+        s.step("the title bar's close button shows the exit box; \"Нет\" keeps the window")
+        s.click(*TITLE_CLOSE, what="close (title bar)")
+        s.expect_page("box", timeout=5, label="exit-box")
+        s.click(*BOX_NO, what="Нет")
+        s.park_pointer()
+        s.expect_page("options", timeout=5, label="options-kept")
+        s.check(run.poll() is None, "the program ended on \"Нет\"")
+        s.step("Alt+F4 shows the exit box; \"Да\" ends the program")
+        s.key("alt+F4", "Alt+F4")
+        s.park_pointer()
+        s.expect_page("box", timeout=5, label="exit-box-alt-f4")
+        s.click(*BOX_YES, what="Да")
+        code = s.wait_exit(run, 15)
+        s.check(code == 0, f"exit code {code}")
+        s.step("history ()")
+        s.check_history("()")
+
+
+JOURNEYS = {
+    "fresh_install": fresh_install,
+    "close_on_options": close_on_options,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("journey", nargs="?")
+    parser.add_argument("--build", default="build/mingw64")
+    parser.add_argument("--source", default=os.path.dirname(os.path.dirname(os.path.dirname(
+        os.path.abspath(__file__)))))
+    parser.add_argument("--run-dir")
+    parser.add_argument("--list", action="store_true")
+    args = parser.parse_args()
+    if args.list:
+        print("\n".join(JOURNEYS))
+        return 0
+    if args.journey not in JOURNEYS:
+        parser.error(f"unknown journey {args.journey!r}; --list shows them")
+    args.run_dir = args.run_dir or os.environ.get("KOVO_WINE_RUN_DIR") or os.path.join(args.build, "wine-run")
+    begun = time.monotonic()
+    try:
+        JOURNEYS[args.journey](args)
+    except JourneyFailed as failure:
+        print(f"JOURNEY {args.journey} FAILED at {failure} ({time.monotonic() - begun:.1f} s)", flush=True)
+        return 1
+    print(f"JOURNEY {args.journey} PASSED in {time.monotonic() - begun:.1f} s", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
