@@ -395,9 +395,12 @@ class Session:
     # ------------------------------------------------------------------
 
     def xdotool(self, *arguments, check=True):
-        result = subprocess.run(["xdotool"] + [str(a) for a in arguments],
-                                env={"DISPLAY": self.display, "PATH": os.environ["PATH"]},
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20)
+        try:
+            result = subprocess.run(["xdotool"] + [str(a) for a in arguments],
+                                    env={"DISPLAY": self.display, "PATH": os.environ["PATH"]},
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20)
+        except subprocess.TimeoutExpired:
+            self.fail(f"xdotool {' '.join(map(str, arguments))} got no answer in 20 s")
         if check and result.returncode != 0:
             self.fail(f"xdotool {' '.join(map(str, arguments))}: {result.stderr.decode().strip()}")
         return result.stdout.decode()
@@ -422,6 +425,33 @@ class Session:
         self.window, self.wx, self.wy = self.wait_for(found, timeout, "the window titled КОВО Плагин")
         time.sleep(0.5)  # the first frames
         return self.window
+
+    def start_cover_window(self):
+        """Wine's notepad, moved and sized over the installer's window."""
+        known = set(self.xdotool("search", "--name", ".", check=False).split())
+        cover = subprocess.Popen([WINE, "notepad"], env=self.wine_env, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.runs.append(cover)
+
+        def new_window():
+            for window in self.xdotool("search", "--name", ".", check=False).split():
+                if window in known:
+                    continue
+                name = self.xdotool("getwindowname", window, check=False)
+                if "Notepad" in name or "Блокнот" in name:
+                    return window
+            return None
+        window = self.wait_for(new_window, 30, "the notepad window")
+        time.sleep(0.5)
+        self.xdotool("windowmove", window, 0, 0)
+        self.xdotool("windowsize", window, 1200, 1000)
+        self.xdotool("windowraise", window, check=False)
+        time.sleep(1.0)
+        return cover
+
+    def stop_cover_window(self, cover):
+        cover.kill()
+        cover.wait(10)
 
     def move(self, x, y):
         self.xdotool("mousemove", self.wx + x, self.wy + y)
@@ -491,7 +521,7 @@ class Session:
             return "".join(kind(x, y) for x in xs)
 
         # Boxes first: they lie over a page.
-        if row(401, 270, 385, 415, 530) == "OOPD":
+        if row(401, 270, 385, 400, 530) == "OOPD":
             return "box"
         start = row(612, 620, 742)
         header_picture = kind(400, 150) != "P"
@@ -501,7 +531,7 @@ class Session:
             return "options-update"
         if not header_picture and row(636, 660, 745) in ("DD", "GG"):
             return "progress"
-        buttons = row(636, 385, 395, 410, 430, 550, 560, 590, 608, 630, 700, 735)
+        buttons = row(636, 385, 395, 410, 430, 550, 560, 590, 603, 630, 700, 735)
         patterns = {
             "success": ".OOOOOOPDDD",           # "Мастер диагностики", "Завершить"
             "failure": "PPOOOOOODDD",           # "Справочный портал", "Завершить"

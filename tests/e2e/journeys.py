@@ -198,9 +198,127 @@ def close_on_options(args):
         s.check_history("()")
 
 
+def failure_journey(args, name, faults=None, expected_kind=None, start_install=True,
+                    history=None, server="faults"):
+    with session(args, name) as s:
+        if server == "faults":
+            s.start_fault_server(faults or {})
+        elif server == "blocked":
+            s.start_blocked_server()
+        run = s.start_installer()
+        started = time.monotonic()
+        s.step("the installer starts and shows its window")
+        s.wait_window(run)
+        if start_install:
+            s.park_pointer()
+            s.expect_page("options", timeout=30)
+            s.step("\"Установить\" with the recommended choice")
+            s.click(*INSTALL_BUTTON, what="Установить")
+            started = time.monotonic()
+        s.step(f"the failure page (kind {expected_kind})")
+        s.park_pointer()
+        page = s.expect_page(("failure", "success"), timeout=90, label="result")
+        elapsed = time.monotonic() - started
+        s.note(f"result page after {elapsed:.1f} s")
+        s.check(page == "failure", "the success page was shown for a failed installation")
+        s.elapsed = elapsed
+        log = s.installer_log()
+        if not start_install:
+            s.check("version.txt failed" in log, "the log does not tell that the version check failed")
+        if start_install:
+            ended = [l for l in log.splitlines() if "Installation ended" in l]
+            s.note(ended[-1] if ended else "no end of installation in the log")
+            s.check(ended and f"error kind {expected_kind}" in ended[-1],
+                    f"the log names no error kind {expected_kind}")
+        finish_on_result(s, run, FAILURE_FINISH)
+        s.step(f"history {history}")
+        s.check_history(history)
+        return s
+
+
+def server_down(args):
+    s = failure_journey(args, "server_down", expected_kind=3, start_install=False, history="()",
+                        server="none")
+    print(f"kind 3 shown {s.elapsed:.1f} s after the start")
+
+
+def package_404(args):
+    failure_journey(args, "package_404", {SERVER_PATHS["recommended"]: ("status", 404)}, 7,
+                    history="recommended()")
+
+
+def package_500(args):
+    failure_journey(args, "package_500", {SERVER_PATHS["recommended"]: ("status", 500)}, 7,
+                    history="recommended()")
+
+
+def package_truncated(args):
+    failure_journey(args, "package_truncated", {SERVER_PATHS["recommended"]: ("truncate", 40000)}, 7,
+                    history="recommended()")
+
+
+def package_damaged(args):
+    with session(args, "package_damaged") as s:
+        package = os.path.join(s.build, "stand-in", "update-server") + SERVER_PATHS["recommended"]
+        size = os.path.getsize(package)
+        s.start_fault_server({SERVER_PATHS["recommended"]: ("damage", 0)})
+        run = start(s)
+        s.step("\"Установить\" with a package whose first 4 KiB are garbled")
+        s.click(*INSTALL_BUTTON, what="Установить")
+        s.park_pointer()
+        page = s.expect_page(("failure", "success"), timeout=90, label="result")
+        s.check(page == "failure", "the success page was shown for a damaged package")
+        ended = [l for l in s.installer_log().splitlines() if "Installation ended" in l]
+        s.check(ended, "the log does not say how the installation ended")
+        s.note(ended[-1])
+        kind = re.search(r"error kind (\d+)", ended[-1]).group(1)
+        s.check(kind != "0", "error kind 0 for a damaged package")
+        s.step("nothing of the plugin is installed")
+        s.check(not s.plugin_key(), "the plugin's registry key is there")
+        finish_on_result(s, run, FAILURE_FINISH)
+        s.check_history(f"recommended(ERROR: {kind})")
+        s.note(f"package {size} bytes, kind {kind}")
+
+
+def second_start(args):
+    with session(args, "second_start") as s:
+        s.start_update_server()
+        first = start(s)
+        s.step("another window covers the installer")
+        cover = s.start_cover_window()
+        s.screenshot("covered")
+        s.check(s.page(s.last_shot) != "options", "the cover window does not cover the installer")
+        log_before = s.installer_log()
+        s.step("a second start ends at once with exit code 0")
+        second = s.start_installer()
+        code = s.wait_exit(second, 30, "the second copy ends")
+        s.note(f"second copy ended after {time.monotonic() - second.started:.1f} s with {code}")
+        s.check(code == 0, f"the second copy's exit code {code}")
+        s.step("the first window is in front again, unchanged, and no log line was added")
+        time.sleep(0.5)
+        s.park_pointer()
+        s.expect_page("options", timeout=5, label="in-front")
+        s.check(first.poll() is None, "the first copy ended")
+        s.check(s.installer_log() == log_before, "the second copy wrote to the log")
+        s.check(not s.history(), "a history file appeared")
+        s.step("the first copy closes normally; one history file, its own")
+        s.click(*TITLE_CLOSE, what="close (title bar)")
+        s.expect_page("box", timeout=5, label="exit-box")
+        s.click(*BOX_YES, what="Да")
+        s.check(s.wait_exit(first, 15) == 0, "exit code of the first copy")
+        s.stop_cover_window(cover)
+        s.check_history("()")
+
+
 JOURNEYS = {
     "fresh_install": fresh_install,
     "close_on_options": close_on_options,
+    "server_down": server_down,
+    "package_404": package_404,
+    "package_500": package_500,
+    "package_truncated": package_truncated,
+    "package_damaged": package_damaged,
+    "second_start": second_start,
 }
 
 
