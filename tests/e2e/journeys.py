@@ -310,6 +310,51 @@ def second_start(args):
         s.check_history("()")
 
 
+def already_installed(args):
+    with session(args, "already_installed") as s:
+        read_offered_version(s)
+        s.step("the offered version is installed beforehand, its service and program not running")
+        s.install_package_silently("recommended")
+        s.check(s.service()[0] == "STOPPED", f"service {s.service()}")
+        s.check(not s.plugin_processes(), "the plugin program runs already")
+        s.start_update_server()
+        run = start(s, page="installed-run")
+        s.step("\"Запустить плагин\": both run and the installer ends by itself")
+        s.click(*RUN_PLUGIN, what="Запустить плагин")
+        pressed = time.monotonic()
+        code = s.wait_exit(run, 30)
+        s.note(f"ended {time.monotonic() - pressed:.1f} s after the press, exit code {code}")
+        s.check(code == 0, f"exit code {code}")
+        state, start_type = s.service()
+        processes = s.plugin_processes()
+        s.note(f"service {state}; plugin processes {processes}")
+        s.check(state == "RUNNING", f"the service is {state}")
+        s.check(any("--wait" in p for p in processes), "the plugin program does not run")
+        s.check_history("()")
+
+        s.step("another run: both run, so \"Переустановить\" and \"Завершить\"")
+        run = start(s, page="installed-finish")
+        s.step("\"Переустановить\" shows the options with the installed version and \"Обновить\"")
+        s.click(*REINSTALL_ALONE, what="Переустановить")
+        s.park_pointer()
+        s.expect_page("options-update", timeout=10)
+        s.step("\"Обновить\": removal, then install, then success")
+        s.click(*UPDATE_BUTTON, what="Обновить")
+        s.park_pointer()
+        page = s.expect_page(("success", "failure"), timeout=120, label="result")
+        s.check(page == "success", f"the reinstall ended on the {page} page")
+        log = s.installer_log()
+        removal = [l for l in log.splitlines() if "MSI uninstall params:" in l]
+        s.check(removal, "no msiexec removal in web_setup.log")
+        s.note(removal[-1].split("MSI uninstall params:", 1)[1].strip())
+        install_log_parameters(s)
+        s.check(s.msi_log("msi_uninstall.log"), "no msi_uninstall.log")
+        s.check(s.msi_log("msi_install.log"), "no msi_install.log")
+        check_installed(s, features=package_features(s, "r"), shortcut=True)
+        finish_on_result(s, run, SUCCESS_FINISH)
+        s.check_history("recommended(OK)", count=2)
+
+
 JOURNEYS = {
     "fresh_install": fresh_install,
     "close_on_options": close_on_options,
@@ -319,6 +364,7 @@ JOURNEYS = {
     "package_truncated": package_truncated,
     "package_damaged": package_damaged,
     "second_start": second_start,
+    "already_installed": already_installed,
 }
 
 
