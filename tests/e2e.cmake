@@ -16,7 +16,9 @@ if(WIN32 AND KOVO_BUILD_TESTS AND KOVO_CAN_RUN_TESTS AND TARGET kovoplugin-setup
     set_tests_properties(e2e.${journey} PROPERTIES
       FIXTURES_REQUIRED wine_prefix
       TIMEOUT 300
-      LABELS "wine;display;e2e")
+      LABELS "wine;display;e2e"
+      # The program draws every frame: two at once already fill both cores.
+      PROCESSORS 2)
     if(kovo_e2e_no_netns)
       set_tests_properties(e2e.${journey} PROPERTIES
         RESOURCE_LOCK kovo_update_server_port

@@ -268,6 +268,17 @@ class Session:
                              r"C:\preinstalled-install.log"], timeout=180)
         self.check(code == 0, f"the plugin could not be installed beforehand: msiexec {code}")
 
+    def disable_service(self):
+        """The plugin's service set to start type "disabled". Wine's sc has no
+        "config": the start type is written to the service's key, and the
+        prefix's session restarted so that its service manager reads it."""
+        key = rf"HKLM\System\CurrentControlSet\Services\{SERVICE}"
+        self.wine(["reg", "add", key, "/v", "Start", "/t", "REG_DWORD", "/d", "4", "/f"], check=True)
+        subprocess.run([WINESERVER, "-k"], env=self.wine_env)
+        subprocess.run([WINESERVER, "-w"], env=self.wine_env, timeout=60)
+        subprocess.run([WINESERVER, "-p"], env=self.wine_env, check=True)
+        self.wine(["wineboot"], timeout=120)
+
     # ------------------------------------------------------------------
     # Update servers
     # ------------------------------------------------------------------
@@ -461,11 +472,11 @@ class Session:
         if what:
             self.note(f"click {what} at ({x}, {y})")
         self.move(x, y)
-        time.sleep(0.15)
+        time.sleep(0.25)  # a frame sees the pointer over the control first
         self.xdotool("mousedown", "1")
         time.sleep(0.15)
         self.xdotool("mouseup", "1")
-        time.sleep(0.1)
+        time.sleep(0.15)
 
     def key(self, keys, what=""):
         if what:
@@ -615,6 +626,10 @@ class Session:
 
     def plugin_processes(self):
         """Command lines of this prefix's kovo3plugin.exe processes."""
+        return [command for _, command in self.plugin_process_ids()]
+
+    def plugin_process_ids(self):
+        """(host pid, command line) of this prefix's kovo3plugin.exe processes."""
         found = []
         for pid in os.listdir("/proc"):
             if not pid.isdigit():
@@ -629,7 +644,7 @@ class Session:
             except OSError:
                 continue
             if f"WINEPREFIX={self.prefix}".encode() in environ:
-                found.append(command.strip())
+                found.append((int(pid), command.strip()))
         return found
 
     def history(self):

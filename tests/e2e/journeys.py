@@ -14,6 +14,7 @@ Exit status 0 when the journey passed, 1 with the failing step named.
 import argparse
 import os
 import re
+import shutil
 import sys
 import time
 
@@ -32,6 +33,8 @@ FAILURE_FINISH = (689, 652)      # "Завершить" 624..754
 RUN_PLUGIN = (665, 652)          # "Запустить плагин" 565..765
 REINSTALL_WITH_RUN = (465, 652)  # "Переустановить" 375..555
 REINSTALL_ALONE = (510, 652)     # "Переустановить" 420..600
+CUSTOMISE_ARROW = (308, 282)    # the chevron after "Настройте самостоятельно"
+FULL_RADIO = (60, 398)           # "Полная" with the section open
 TITLE_CLOSE = (745, 60)     # the title bar's close icon
 BOX_YES = (327, 405)
 BOX_NO = (473, 405)
@@ -355,6 +358,119 @@ def already_installed(args):
         s.check_history("recommended(OK)", count=2)
 
 
+def cancel_download(args):
+    with session(args, "cancel_download") as s:
+        # The full package at 5 KB/s: about twenty seconds of download.
+        s.start_fault_server({SERVER_PATHS["full"]: ("slow", 5000)})
+        run = start(s)
+        s.step("the customise section opened and \"Полная\" chosen")
+        s.click(*CUSTOMISE_ARROW, what="Настройте самостоятельно")
+        s.click(*FULL_RADIO, what="Полная")
+        s.park_pointer()
+        chosen = s.screenshot("options-full")
+        s.step("\"Установить\": the download runs")
+        s.click(*INSTALL_BUTTON, what="Установить")
+        s.park_pointer()
+        s.expect_page("progress", timeout=10)
+        time.sleep(1.5)
+        s.step("\"Отмена\" shows the cancel box; \"Нет\" keeps downloading")
+        s.click(*CANCEL_BUTTON, what="Отмена")
+        s.expect_page("box", timeout=5, label="cancel-box")
+        s.click(*BOX_NO, what="Нет")
+        s.park_pointer()
+        s.expect_page("progress", timeout=5, label="progress-kept")
+        before = bar_width(s.last_shot)
+        time.sleep(3)
+        s.screenshot("progress-later")
+        after = bar_width(s.last_shot)
+        s.note(f"bar {before} px, 3 s later {after} px")
+        s.check(after > before, "the download did not go on after \"Нет\"")
+        s.step("\"Отмена\" again, \"Да\": back on the options page with the choices kept")
+        s.click(*CANCEL_BUTTON, what="Отмена")
+        s.expect_page("box", timeout=5, label="cancel-box-again")
+        s.click(*BOX_YES, what="Да")
+        s.park_pointer()
+        s.expect_page("options", timeout=10, label="options-after-cancel")
+        time.sleep(0.5)
+        again = s.screenshot("options-after-cancel")
+        region = (0, 260, 800, 580)  # the customise section with the chosen type
+        s.check(list(chosen.crop(region).getdata()) == list(again.crop(region).getdata()),
+                "the options page does not show the choices made before the start")
+        s.step("no package file is left in the working folder")
+        time.sleep(1)
+        left = [f for f in os.listdir(s.working_folder) if f.endswith(".msi") or ".msi" in f]
+        s.check(not left, f"package files left: {left}")
+        cancelled = [l for l in s.installer_log().splitlines() if "cancelled" in l]
+        s.check(cancelled, "the log does not tell of the cancel")
+        s.note(cancelled[-1].split("\t")[-1])
+        s.step("Alt+F4, \"Да\": history full()")
+        s.key("alt+F4", "Alt+F4")
+        s.park_pointer()
+        s.expect_page("box", timeout=5, label="exit-box")
+        s.click(*BOX_YES, what="Да")
+        s.check(s.wait_exit(run, 15) == 0, "exit code")
+        s.check_history("full()")
+
+
+def plugin_start_fails(args):
+    with session(args, "plugin_start_fails") as s:
+        read_offered_version(s)
+        s.step("the plugin installed beforehand, its service disabled")
+        s.install_package_silently("recommended")
+        s.disable_service()
+        s.check(s.service() == ("STOPPED", "disabled"), f"service {s.service()}")
+        s.start_update_server()
+        run = start(s, page="installed-run")
+        s.step("\"Запустить плагин\": the failure page of kind 8")
+        s.click(*RUN_PLUGIN, what="Запустить плагин")
+        s.park_pointer()
+        s.expect_page("failure", timeout=20, label="kind-8")
+        log = s.installer_log()
+        s.check("Run service: fail" in log and "Run plugin: fail" not in log,
+                "the log does not tell of the service alone failing")
+        s.check(any("--wait" in p for p in s.plugin_processes()), "the plugin program does not run")
+        finish_on_result(s, run, FAILURE_FINISH)
+        s.check_history("()")
+
+        s.step("the plugin program ended and its file removed as well")
+        for pid, _ in s.plugin_process_ids():
+            os.kill(pid, 9)
+        time.sleep(1)
+        key = s.plugin_key()
+        os.remove(os.path.join(s.host_path(key["Path"].rstrip("\\")), "kovo3plugin.exe"))
+        run = start(s, page="installed-run")
+        s.step("\"Запустить плагин\": the failure page of kind 10")
+        s.click(*RUN_PLUGIN, what="Запустить плагин")
+        s.park_pointer()
+        s.expect_page("failure", timeout=20, label="kind-10")
+        log = s.installer_log()
+        s.check("Run service: fail" in log and "Run plugin: fail" in log,
+                "the log does not tell of both failing")
+        finish_on_result(s, run, FAILURE_FINISH)
+        s.check_history("()", count=2)
+
+
+def analysis_only(args):
+    with session(args, "analysis_only") as s:
+        fixture = os.path.join(s.source, "tests", "fixtures", "msi-logs", "service-install-denied.log")
+        s.step("an install log of an earlier run in the working folder")
+        os.makedirs(s.working_folder, exist_ok=True)
+        shutil.copy(fixture, os.path.join(s.working_folder, "msi_install.log"))
+        run = start(s, ["-sE", "-sD", "-sI"])
+        s.step("\"Установить\": no download, no msiexec, the analysis decides")
+        s.click(*INSTALL_BUTTON, what="Установить")
+        s.park_pointer()
+        s.expect_page("failure", timeout=30, label="result")
+        log = s.installer_log()
+        codes = [l.split("Return code: ", 1)[1].strip() for l in log.splitlines() if "Return code: " in l]
+        s.note(f"analysis: Return code: {codes}")
+        s.check(codes == ["1923"], f"the analysis gave {codes}, not 1923")
+        s.check("MSI install params" not in log and "kovo3plugin-setup.msi" not in log,
+                "a download or an msiexec run happened")
+        finish_on_result(s, run, FAILURE_FINISH)
+        s.check_history("recommended(ERROR: 1923)")
+
+
 JOURNEYS = {
     "fresh_install": fresh_install,
     "close_on_options": close_on_options,
@@ -365,6 +481,9 @@ JOURNEYS = {
     "package_damaged": package_damaged,
     "second_start": second_start,
     "already_installed": already_installed,
+    "cancel_download": cancel_download,
+    "plugin_start_fails": plugin_start_fails,
+    "analysis_only": analysis_only,
 }
 
 
