@@ -197,8 +197,22 @@ class Session:
             self.fail("Xvfb did not start (see xvfb.log)")
         self.display = ":" + number.decode().strip()
 
+    def _host_locales(self):
+        """The host locales the journeys run under, compiled once per build
+        into a folder of its own (LOCPATH): Wine takes the Windows locale from
+        LANG and LC_ALL by itself, but maps Cyrillic file names to the host's
+        only when the host knows the locale's UTF-8 character set."""
+        folder = os.path.join(self.build, "e2e-locales")
+        lock = folder + ".lock"
+        script = (f"mkdir -p '{folder}'; for l in ru_RU en_US; do "
+                  f"[ -d '{folder}'/$l.UTF-8 ] || localedef -i $l -f UTF-8 '{folder}'/$l.UTF-8; done")
+        subprocess.run(["flock", lock, "sh", "-c", script], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return folder
+
     def _environment(self):
         env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}
+        env["LOCPATH"] = self._host_locales()
         env.update({
             "WINEARCH": "win64",
             "WINEDEBUG": os.environ.get("WINEDEBUG", "-all"),
@@ -233,7 +247,39 @@ class Session:
 
     @property
     def working_folder(self):
-        return os.path.join(self.user_folder, "Temp", "KovoPlugin.Installer")
+        temp = getattr(self, "temp_folder", None) or os.path.join(self.user_folder, "Temp")
+        return os.path.join(temp, "KovoPlugin.Installer")
+
+    def restart_session(self):
+        """Ends the prefix's session and starts a new one, so that the service
+        manager and new processes read what was written to the registry."""
+        subprocess.run([WINESERVER, "-k"], env=self.wine_env)
+        subprocess.run([WINESERVER, "-w"], env=self.wine_env, timeout=60)
+        subprocess.run([WINESERVER, "-p"], env=self.wine_env, check=True)
+        self.wine(["wineboot"], timeout=120)
+
+    def use_locale(self, locale):
+        """Later starts run under this locale (Wine takes it from LANG and LC_ALL)."""
+        self.locale = locale
+        self.wine_env["LANG"] = locale
+        self.wine_env["LC_ALL"] = locale
+
+    def set_temp_folder(self, name):
+        """%TMP% and %TEMP% of the user set to a folder of this name under the
+        usual one, written in UTF-16 through regedit (reg add garbles
+        Cyrillic arguments)."""
+        windows = rf"C:\users\{self.user_name}\Temp\{name}"
+        folder = os.path.join(self.user_folder, "Temp", name)
+        os.makedirs(folder, exist_ok=True)
+        escaped = windows.replace("\\", "\\\\")
+        text = ("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"
+                f'"TMP"="{escaped}"\r\n"TEMP"="{escaped}"\r\n')
+        with open(os.path.join(self.prefix, "drive_c", "e2e-environment.reg"), "wb") as out:
+            out.write(b"\xff\xfe" + text.encode("utf-16-le"))
+        self.wine(["regedit", "/S", r"C:\e2e-environment.reg"], check=True)
+        self.restart_session()
+        self.temp_folder = folder
+        return windows
 
     def place_program(self):
         """The installer as a user has it: alone in the downloads folder."""
@@ -274,10 +320,7 @@ class Session:
         prefix's session restarted so that its service manager reads it."""
         key = rf"HKLM\System\CurrentControlSet\Services\{SERVICE}"
         self.wine(["reg", "add", key, "/v", "Start", "/t", "REG_DWORD", "/d", "4", "/f"], check=True)
-        subprocess.run([WINESERVER, "-k"], env=self.wine_env)
-        subprocess.run([WINESERVER, "-w"], env=self.wine_env, timeout=60)
-        subprocess.run([WINESERVER, "-p"], env=self.wine_env, check=True)
-        self.wine(["wineboot"], timeout=120)
+        self.restart_session()
 
     # ------------------------------------------------------------------
     # Update servers

@@ -36,7 +36,10 @@ REINSTALL_ALONE = (510, 652)     # "Переустановить" 420..600
 CUSTOMISE_ARROW = (308, 282)    # the chevron after "Настройте самостоятельно"
 FULL_RADIO = (60, 398)           # "Полная" with the section open
 TITLE_CLOSE = (745, 60)     # the title bar's close icon
+LANGUAGE_RU = (58, 671)
+LANGUAGE_EN = (87, 671)
 BOX_YES = (327, 405)
+BOX_YES_EN = BOX_YES
 BOX_NO = (473, 405)
 
 
@@ -471,6 +474,88 @@ def analysis_only(args):
         s.check_history("recommended(ERROR: 1923)")
 
 
+def server_not_accepting(args):
+    s = failure_journey(args, "server_not_accepting", expected_kind=3, start_install=False,
+                        history="()", server="blocked")
+    print(f"kind 3 shown {s.elapsed:.1f} s after the start (the version check's limit is 15 s)")
+    if s.elapsed > 25:
+        raise JourneyFailed(f"the failure page came {s.elapsed:.1f} s after the start, not within ~15 s")
+
+
+def options_picture(s, label):
+    s.park_pointer()
+    s.expect_page("options", timeout=10, label=label)
+    time.sleep(0.5)  # a frame more, and the picture of it
+    return s.screenshot(label)
+
+
+def same_picture(a, b):
+    return list(a.getdata()) == list(b.getdata())
+
+
+def english(args):
+    with session(args, "english") as s:
+        s.start_update_server()
+        s.step("a Russian locale: the options page in Russian (the reference)")
+        run = start(s)
+        russian = options_picture(s, "options-russian-locale")
+        s.key("alt+F4", "Alt+F4")
+        s.expect_page("box", timeout=5, label="exit-box")
+        s.click(*BOX_YES, what="Да")
+        s.check(s.wait_exit(run, 15) == 0, "exit code")
+        s.step("an English locale: the program starts in English")
+        s.use_locale("en_US.UTF-8")
+        run = start(s)
+        english_page = options_picture(s, "options-english-locale")
+        s.check(not same_picture(english_page.crop((0, 80, 800, 300)), russian.crop((0, 80, 800, 300))),
+                "the heading and features read the same as in Russian")
+        s.check("English OS localisation is found" in s.installer_log(),
+                "the log does not tell of an English system")
+        s.step("\"RU\": every text of the page in Russian from the next frame on")
+        s.click(*LANGUAGE_RU, what="RU")
+        switched = options_picture(s, "options-switched-to-russian")
+        s.check(same_picture(switched, russian),
+                "after \"RU\" the page differs from the page a Russian system shows")
+        s.step("\"EN\": back to English")
+        s.click(*LANGUAGE_EN, what="EN")
+        back = options_picture(s, "options-switched-to-english")
+        s.check(same_picture(back, english_page), "after \"EN\" the page differs from the English start")
+        s.key("alt+F4", "Alt+F4")
+        s.expect_page("box", timeout=5, label="exit-box-english")
+        s.click(*BOX_YES_EN, what="Yes")
+        s.check(s.wait_exit(run, 15) == 0, "exit code")
+        s.check_history("()", count=2)
+
+
+def cyrillic_temp(args, name, locale):
+    with session(args, name, locale=locale) as s:
+        read_offered_version(s)
+        s.step("%TMP% and %TEMP% in a Cyrillic folder with a blank")
+        windows = s.set_temp_folder("Временные файлы")
+        s.note(windows)
+        s.start_update_server()
+        run = start(s)
+        s.step("\"Установить\" with the recommended choice")
+        s.click(*INSTALL_BUTTON, what="Install")
+        s.park_pointer()
+        page = s.expect_page(("success", "failure"), timeout=120, label="result")
+        s.check(page == "success", f"the installation ended on the {page} page")
+        s.check(os.path.exists(os.path.join(s.working_folder, "web_setup.log")),
+                "no web_setup.log in the Cyrillic temporary folder")
+        s.check(s.msi_log("msi_install.log"), "no msi_install.log in the Cyrillic temporary folder")
+        check_installed(s, features=package_features(s, "r"), shortcut=True)
+        finish_on_result(s, run, SUCCESS_FINISH)
+        s.check_history("recommended(OK)")
+
+
+def cyrillic_temp_russian(args):
+    cyrillic_temp(args, "cyrillic_temp_russian", "ru_RU.UTF-8")
+
+
+def cyrillic_temp_english(args):
+    cyrillic_temp(args, "cyrillic_temp_english", "en_US.UTF-8")
+
+
 JOURNEYS = {
     "fresh_install": fresh_install,
     "close_on_options": close_on_options,
@@ -484,6 +569,10 @@ JOURNEYS = {
     "cancel_download": cancel_download,
     "plugin_start_fails": plugin_start_fails,
     "analysis_only": analysis_only,
+    "english": english,
+    "cyrillic_temp_russian": cyrillic_temp_russian,
+    "cyrillic_temp_english": cyrillic_temp_english,
+    "server_not_accepting": server_not_accepting,
 }
 
 
