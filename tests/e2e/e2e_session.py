@@ -507,6 +507,26 @@ class Session:
         cover.kill()
         cover.wait(10)
 
+    def other_window(self):
+        """A visible window of the display other than the installer's own."""
+        for window in self.xdotool("search", "--onlyvisible", "--name", ".", check=False).split():
+            if window == self.window:
+                continue
+            name = self.xdotool("getwindowname", window, check=False).strip()
+            if name and name not in (MAIN_TITLE, "Default IME", "DXGI device window"):
+                geometry = self.xdotool("getwindowgeometry", "--shell", window, check=False)
+                values = dict(l.split("=", 1) for l in geometry.split() if "=" in l)
+                if int(values.get("WIDTH", "0")) > 100:
+                    return window
+        return None
+
+    def screenshot_screen(self, label):
+        """The whole screen, for what lies outside the installer's window."""
+        self.shot_number += 1
+        path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
+        subprocess.run(["import", "-display", self.display, "-window", "root", path],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+
     def move(self, x, y):
         self.xdotool("mousemove", self.wx + x, self.wy + y)
 

@@ -36,6 +36,15 @@ REINSTALL_ALONE = (510, 652)     # "Переустановить" 420..600
 CUSTOMISE_ARROW = (308, 282)    # the chevron after "Настройте самостоятельно"
 FULL_RADIO = (60, 398)           # "Полная" with the section open
 TITLE_CLOSE = (745, 60)     # the title bar's close icon
+FOLDER_BUTTON = (55, 627)
+# In the customise section scrolled to its end (three wheel notches):
+ALL_USERS_RADIO = (91, 533)
+SHORTCUT_CHECK = (60, 560)
+CUSTOM_RADIO = (60, 396)
+# ... and then with the custom type chosen:
+CRYPTO_CHECK = (127, 548)        # second row of "Рекоммендуемые"
+EXTENSIONS_ARROW = (202, 468)
+CLOUD_DISK_CHECK = (127, 549)    # third row of "Расширения" once unfolded
 LANGUAGE_RU = (58, 671)
 LANGUAGE_EN = (87, 671)
 BOX_YES = (327, 405)
@@ -556,6 +565,74 @@ def cyrillic_temp_english(args):
     cyrillic_temp(args, "cyrillic_temp_english", "en_US.UTF-8")
 
 
+def custom_install(args):
+    with session(args, "custom_install") as s:
+        read_offered_version(s)
+        s.start_update_server()
+        apps = os.path.join(s.prefix, "drive_c", "Kovo E2E Apps")
+        os.makedirs(apps)
+        run = start(s)
+        s.step("the folder dialog: a folder of the user's choice")
+        s.click(*FOLDER_BUTTON, what="folder")
+        dialog = s.wait_for(lambda: s.other_window(), 30, "the folder dialog")
+        s.note(f"dialog {s.xdotool('getwindowname', dialog).strip()!r}")
+        geometry = s.xdotool("getwindowgeometry", "--shell", dialog)
+        values = dict(l.split("=", 1) for l in geometry.split() if "=" in l)
+        s.xdotool("mousemove", int(values["X"]) + 200, int(values["Y"]) + 100)
+        time.sleep(1.5)
+        s.screenshot_screen("folder-dialog")
+        s.xdotool("type", "--delay", "40", r"C:\Kovo E2E Apps")
+        time.sleep(0.3)
+        s.xdotool("key", "Return")
+        s.wait_for(lambda: not s.other_window(), 20, "the folder dialog closes")
+        s.park_pointer()
+        s.expect_page("options", timeout=10, label="options-folder")
+        s.step("customise: autorun for all users, no shortcut, the custom type")
+        s.click(*CUSTOMISE_ARROW, what="Настройте самостоятельно")
+        s.move(400, 450)
+        time.sleep(0.3)
+        for _ in range(3):  # to the end of the section
+            s.xdotool("click", "5")
+            time.sleep(0.3)
+        s.click(*ALL_USERS_RADIO, what="Для всех")
+        s.click(*SHORTCUT_CHECK, what="Создать ярлык (off)")
+        s.park_pointer()
+        s.screenshot("autorun-all-users-no-shortcut")
+        s.click(*CUSTOM_RADIO, what="Пользовательская")
+        s.step("one component ticked in each of two groups")
+        s.click(*CRYPTO_CHECK, what="Работа с криптографией (Рекоммендуемые)")
+        s.click(*EXTENSIONS_ARROW, what="Расширения")
+        s.click(*CLOUD_DISK_CHECK, what="Облачный диск (Расширения)")
+        s.park_pointer()
+        s.screenshot("custom-components")
+        s.step("\"Установить\": exactly these properties reach msiexec")
+        s.click(*INSTALL_BUTTON, what="Установить")
+        s.park_pointer()
+        page = s.expect_page(("success", "failure"), timeout=120, label="result")
+        s.check(page == "success", f"the installation ended on the {page} page")
+        parameters = install_log_parameters(s)
+        folder = r"C:\Kovo E2E Apps\Veltra Company Ltd\KOVO3Plugin"
+        s.check(re.search(r'INSTALLLOCATION="' + re.escape(folder) + r'\\?"', parameters),
+                "INSTALLLOCATION is not the chosen folder")
+        s.check(" APP_AUTORUN=1 APP_AUTORUN_TYPE=2 " in parameters, "autorun for all users not asked")
+        s.check(re.search(r"CREATE_LINK_ONLINE=(\s|\"\")", parameters), "a shortcut was asked for")
+        addlocal = re.search(r"ADDLOCAL=(\S+)", parameters)
+        s.check(addlocal and sorted(addlocal.group(1).split(",")) ==
+                sorted(["BaseFeature", "Basiccomponents", "CryptoProvider", "CloudDisk"]),
+                f"ADDLOCAL is {addlocal.group(1) if addlocal else None}")
+        key, modules = check_installed(s, folder=folder, shortcut=False,
+                                       features=["BaseFeature", "Basiccomponents", "CryptoProvider", "CloudDisk"])
+        s.step("autorun for all users in the registry, none for the user")
+        run_key = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run"
+        user_run = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run"
+        machine = s.registry(run_key).get(run_key, {})
+        user = s.registry(user_run).get(user_run, {})
+        s.note(f"Run (machine): {machine}; Run (user): {user}")
+        s.check("KOVO3Plugin" in machine and "KOVO3Plugin" not in user, "autorun not for all users alone")
+        finish_on_result(s, run, SUCCESS_FINISH)
+        s.check_history("custom(OK)")
+
+
 JOURNEYS = {
     "fresh_install": fresh_install,
     "close_on_options": close_on_options,
@@ -569,6 +646,7 @@ JOURNEYS = {
     "cancel_download": cancel_download,
     "plugin_start_fails": plugin_start_fails,
     "analysis_only": analysis_only,
+    "custom_install": custom_install,
     "english": english,
     "cyrillic_temp_russian": cyrillic_temp_russian,
     "cyrillic_temp_english": cyrillic_temp_english,
