@@ -60,16 +60,19 @@ class Session:
     """A prefix, a display, an update server and the installer runs of one
     journey. Use as a context manager; every failure names its step."""
 
-    def __init__(self, name, build_dir, source_dir, run_dir, locale="ru_RU.UTF-8"):
+    def __init__(self, name, build_dir, source_dir, run_dir, locale="ru_RU.UTF-8",
+                 artifacts=None, display=None, keep_prefix=False):
         self.name = name
         self.build = os.path.abspath(build_dir)
         self.source = os.path.abspath(source_dir)
         self.run_dir = os.path.abspath(run_dir)
         self.locale = locale
-        self.artifacts = os.path.join(self.build, "test-artifacts", name)
+        self.artifacts = artifacts or os.path.join(self.build, "test-artifacts", name)
+        self.own_display = display is None
+        self.keep_prefix = keep_prefix
         self.prefix = os.path.join(self.run_dir, "prefixes", name)
         self.home = os.path.join(self.run_dir, "home", name)
-        self.display = None
+        self.display = display
         self.xvfb = None
         self.server = None
         self.fault_server = None
@@ -127,7 +130,8 @@ class Session:
         os.makedirs(self.artifacts)
         self.step(f"prefix, display and environment ({self.locale})")
         self._copy_prefix()
-        self._start_xvfb()
+        if self.own_display:
+            self._start_xvfb()
         self.wine_env = self._environment()
         # A warm server, and the prefix's own service processes with their
         # output sent away, as the test harness does.
@@ -157,7 +161,7 @@ class Session:
                 self.xvfb.wait(10)
             except subprocess.TimeoutExpired:
                 self.xvfb.kill()
-        if os.environ.get("KOVO_KEEP_PREFIXES") != "1":
+        if os.environ.get("KOVO_KEEP_PREFIXES") != "1" and not self.keep_prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
             shutil.rmtree(self.home, ignore_errors=True)
         return False
@@ -326,7 +330,7 @@ class Session:
     # Update servers
     # ------------------------------------------------------------------
 
-    def start_update_server(self, version=None):
+    def start_update_server(self, version=None, rate=None):
         """scripts/update-server.sh with the stand-in packages."""
         pid_file = os.path.join(self.artifacts, "update-server.pid")
         port_file = os.path.join(self.artifacts, "update-server.port")
@@ -335,6 +339,8 @@ class Session:
                    "--log", os.path.join(self.artifacts, "update-server.log")]
         if version:
             command += ["--version", version]
+        if rate:
+            command += ["--rate", str(rate)]
         self.server = subprocess.Popen(command, stdin=subprocess.DEVNULL)
         self.wait_for(lambda: os.path.exists(port_file) or self.server.poll() is not None, 20,
                       "the update server listens")
