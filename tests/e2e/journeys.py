@@ -171,7 +171,7 @@ def fresh_install(args):
     with session(args, "fresh_install") as s:
         read_offered_version(s)
         # A package that takes a few seconds, so that the bar is seen moving.
-        s.start_fault_server({SERVER_PATHS["recommended"]: ("slow", 30000)})
+        s.start_fault_server({SERVER_PATHS["recommended"]: ("slow", 20000)})
         run = start(s)
         s.step("\"Установить\" with the recommended choice")
         s.click(*INSTALL_BUTTON, what="Установить")
