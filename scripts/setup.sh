@@ -12,7 +12,7 @@ packages=(
   build-essential cmake ninja-build dpkg-dev curl
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 libgl1-mesa-dri xvfb xauth xdotool imagemagick
-  msitools wixl googletest libgtest-dev
+  msitools wixl osslsigncode openssl googletest libgtest-dev
   python3-fonttools python3-pil fonts-dejavu-core libstb-dev
   clang libclang-rt-14-dev
   time locales

@@ -20,6 +20,13 @@ if(WIN32 AND KOVO_BUILD_TESTS)
     target_link_options(planted_${name} PRIVATE -static-libgcc)
     list(APPEND kovo_planted_targets planted_${name})
   endforeach()
+  # The DLL search restriction on its own, in a program of its own.
+  add_executable(dll_search_probe program/wine/dll_search_probe_win32.cpp
+                 ${CMAKE_SOURCE_DIR}/web-installer/implementation/main/safe_dll_search_win32.cpp)
+  kovo_project_target(dll_search_probe)
+  target_include_directories(dll_search_probe PRIVATE ${CMAKE_SOURCE_DIR}/web-installer/implementation)
+  target_link_options(dll_search_probe PRIVATE -municode)
+  list(APPEND kovo_planted_targets dll_search_probe)
 endif()
 
 # Under Wine: the window and the single instance against the local update
@@ -32,9 +39,6 @@ kovo_add_test(program_wine_tests WINDOWS_ONLY DISPLAY TIMEOUT 600
   ENVIRONMENT LC_ALL=C.UTF-8 LANG=C.UTF-8)
 if(TARGET program_wine_tests)
   add_dependencies(program_wine_tests kovoplugin-setup-web ${kovo_planted_targets})
-  if(NOT EXISTS ${CMAKE_SOURCE_DIR}/web-installer/implementation/installer/controller/installer_page_controller.cpp)
-    target_compile_definitions(program_wine_tests PRIVATE KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER)
-  endif()
   if(TARGET kovo_stand_in_packages)
     add_dependencies(program_wine_tests kovo_stand_in_packages)
   endif()
@@ -42,4 +46,13 @@ if(TARGET program_wine_tests)
     # The update server listens on the build's fixed port.
     set_tests_properties(program_wine_tests PROPERTIES RESOURCE_LOCK kovo_update_server_port)
   endif()
+endif()
+
+# The exe's import table and resources, read on the host (objdump); the
+# shipped i686 exe gets the same check from scripts/test.d/program-exe.sh.
+if(WIN32 AND KOVO_CAN_RUN_TESTS AND KOVO_BUILD_TESTS)
+  add_test(NAME program_exe_check
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/program/check_program_exe.py
+                   ${KOVO_TRIPLE}-objdump $<TARGET_FILE:kovoplugin-setup-web>)
+  set_tests_properties(program_exe_check PROPERTIES LABELS "program")
 endif()

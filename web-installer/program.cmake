@@ -1,13 +1,6 @@
 # The program: kovoplugin-setup-web.exe (Windows) around the portable entry
 # (program_entry, which native tests drive with a fake platform).
 
-# Until the installer page controller's body has landed, the root controller
-# builds with an empty page slot (the program then ends after its first step).
-if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/implementation/installer/controller/installer_page_controller.cpp)
-  set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/implementation/app_controller/app_controller.cpp
-               APPEND PROPERTY COMPILE_DEFINITIONS KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER)
-endif()
-
 add_library(program_entry STATIC ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/program_entry.cpp)
 kovo_project_target(program_entry)
 target_link_libraries(program_entry PUBLIC web_installer)
@@ -17,9 +10,12 @@ if(NOT WIN32)
 endif()
 
 # Size: unused functions and data leave the exe; third-party code is built
-# for size. (Our own code keeps the build type's optimisation.)
-foreach(library IN ITEMS kovo_ui_core kovo_ui_gui web_installer program_entry)
-  target_compile_options(${library} PRIVATE -ffunction-sections -fdata-sections)
+# for size, and so is our own in the shipped (Release) build, where nothing
+# is fast enough to notice the difference (one frame is a few draw calls).
+foreach(library IN ITEMS kovo_ui_core kovo_ui_gui web_installer program_entry installer_pictures)
+  if(TARGET ${library})
+    target_compile_options(${library} PRIVATE -ffunction-sections -fdata-sections $<$<CONFIG:Release>:-Os>)
+  endif()
 endforeach()
 foreach(library IN ITEMS imgui imgui_win32_dx11 kovo_stb_image)
   target_compile_options(${library} PRIVATE -Os -ffunction-sections -fdata-sections)
@@ -48,6 +44,6 @@ kovo_project_target(kovoplugin-setup-web)
 set_source_files_properties(${kovo_program_resources}/kovoplugin-setup-web.rc PROPERTIES
   OBJECT_DEPENDS "${kovo_program_icon};${kovo_program_resources}/kovoplugin-setup-web.manifest")
 target_include_directories(kovoplugin-setup-web PRIVATE ${kovo_program_generated})
-target_compile_options(kovoplugin-setup-web PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-ffunction-sections -fdata-sections>)
+target_compile_options(kovoplugin-setup-web PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-ffunction-sections -fdata-sections $<$<CONFIG:Release>:-Os>>)
 target_link_libraries(kovoplugin-setup-web PRIVATE program_entry)
 target_link_options(kovoplugin-setup-web PRIVATE -municode -Wl,--gc-sections $<$<CONFIG:Release>:-s>)

@@ -7,9 +7,8 @@
 //
 // Thread contract: the library is looked up once (thread-safe static
 // initialisation) and never unloaded.
-#include <windows.h>
-
 #include <d3dcompiler.h>
+#include <windows.h>
 
 #include <string>
 

@@ -8,6 +8,7 @@ carry the version its build serves in version.txt.
 usage: check_packages.py <x64 build folder> <x86 build folder>
 """
 
+import os
 import subprocess
 import sys
 
@@ -56,6 +57,16 @@ def template(msi):
     return next((line.split(": ", 1)[1] for line in text.splitlines() if line.startswith("Template: ")), "")
 
 
+def signature_problem(msi, build):
+    """None when the build signs nothing or the package's signature verifies."""
+    ca = f"{build}/stand-in/test-signing/ca.crt"
+    if not os.path.isfile(ca):
+        return None
+    result = subprocess.run(["osslsigncode", "verify", "-CAfile", ca, "-in", msi], stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT, text=True)
+    return None if result.returncode == 0 else f"{msi}: not signed by its build's test publisher"
+
+
 def main(x64_build, x86_build):
     problems = []
     builds = {"x64": x64_build, "x86": x86_build}
@@ -71,6 +82,9 @@ def main(x64_build, x86_build):
             written = {row["Value"] for row in table(msi, "Registry") if row["Name"] == "Version"}
             if written != {versions[arch]}:
                 problems.append(f"{msi}: writes version {written}, its build serves {versions[arch]}")
+            signature = signature_problem(msi, builds[arch])
+            if signature:
+                problems.append(signature)
         x64, x86 = (architecture_free(files[arch]) for arch in ("x64", "x86"))
         for name in x64:
             if x64[name] != x86[name]:

@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"ErrorAfterRedirect", "/redirect/2/status/404", "HTTP status 404"},
                       FailureCase{"ResetMidBody", "/reset/400000", "connection dropped"},
                       FailureCase{"BodyShorterThanItsLength", "/short/400000", "connection dropped"},
-                      FailureCase{"StallLongerThanTheReadTimeout", "/stall/100000", "timed out"},
+                      FailureCase{"StallEndedByTheServer", "/stall/100000", "ended early"},
                       FailureCase{"ConnectionRefused", "", "cannot connect"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -294,15 +294,16 @@ TEST_F(DownloadTest, WithThePackageDownloadSwitchedOffNothingIsFetched) {
 }
 
 #ifdef _WIN32
-TEST_F(DownloadTest, AWorkingFolderTheCodePageCannotNameFailsThePackageDownload) {
+TEST_F(DownloadTest, AWorkingFolderTheCodePageCannotNameStillGetsThePackage) {
   if (installer::ToNarrow(L"\u4e2d") != "?") GTEST_SKIP() << "the user's code page has this character";
   const fs::path unnamable = folder_.Path() / L"pkg-\u4e2d";
   fs::create_directory(unnamable);
   installer::InstallerEngine engine(model_, unnamable.wstring());
   engine.SetUpdateServer({LoopbackHttpServer::kHost, server_->Port()});
 
-  EXPECT_EQ(engine.DownloadInstallPackage(), kResultFail);
-  EXPECT_TRUE(fs::is_empty(unnamable));
+  // The file is opened through its wide path; only the log sees the "?".
+  EXPECT_EQ(engine.DownloadInstallPackage(), kResultOk);
+  EXPECT_TRUE(fs::exists(unnamable / "kovo3plugin-setup.msi"));
 }
 #endif
 

@@ -1,10 +1,11 @@
 // The root controller's slots, its initialisation on the logic thread and the
 // quit forwarding, with a counting stand-in for the page controller.
+#include "app_controller/app_controller.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "app_controller/app_controller.h"
 #include "installer/page_events.h"
 #include "kovo-ui-imgui/events/system_events.h"
 #include "kovo-ui-imgui/headless/null_gui_context.h"

@@ -1,5 +1,7 @@
 // The entry's steps, switches and exit codes against a scripted platform and
 // the fake system services.
+#include "main/program_entry.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +10,6 @@
 
 #include "installer/program_options.h"
 #include "installer/text_conversion.h"
-#include "main/program_entry.h"
 #include "support/fake_system_services.h"
 #include "support/test_support.h"
 #include "translator/lang.h"
@@ -222,8 +223,8 @@ TEST_F(ProgramEntry, LanguageIsFixedBeforeTheApplicationIsCreated) {
     std::uint16_t languageId;
     int language;
   };
-  for (const Case c : {Case{1033, kLanguageEnglish}, Case{1049, kLanguageRussian},
-                       Case{2057, kLanguageRussian}}) {
+  for (const Case c :
+       {Case{1033, kLanguageEnglish}, Case{1049, kLanguageRussian}, Case{2057, kLanguageRussian}}) {
     SetLanguage(kLanguageRussian);  // the value a process starts with
     services_.languageId = c.languageId;
     ScriptedPlatform platform;

@@ -19,11 +19,24 @@ Paths (n: a byte count; bodies are the pattern byte i = i % 251):
   /short/n              announces n, sends half, then closes normally
   /slow/n               200 with length, in 16 KiB pieces 20 ms apart
   /hold-headers/ms/n    waits ms milliseconds before the response (then /body/n)
+  /headers-stall/n      announces n, sends the headers only, then nothing for --stall seconds
+  /silent               reads the request, then sends nothing for --stall seconds
   /file/name            a file of --root, with its length (sendfile)
   /__requests           the paths asked for so far, one a line (not /__ ones)
   /__unused-port        a port of 127.0.0.1 that nothing listens on (just released)
+  /__blackhole-port     the port of the black hole (--blackhole-port), 404 without one
   /__stop               ends the server
   anything else         200 with the body "served:<path>"
+
+--route PATH=TARGET (repeatable) serves a request for exactly PATH as TARGET,
+so that a program asking fixed paths (the version file, a package) meets a
+stall: --route /Kovo3Plugin/master/win32/version.txt=/silent.
+
+--blackhole-port PORT (0: any free one) also opens a black hole: a socket on
+127.0.0.1:PORT that listens with a backlog of 0 and never accepts, its one
+place in the queue taken by a connection of the server's own, so that every
+further connection attempt goes unanswered until the client gives up (as with
+a firewall that drops packets). Its port goes to --blackhole-port-file.
 """
 import argparse
 import os
@@ -58,6 +71,7 @@ class Server(socketserver.ThreadingTCPServer):
         self.options = options
         self.requests_seen = []
         self.lock = threading.Lock()
+        self.blackhole = None  # (listening socket, the connection that fills its queue)
 
 
 class Handler(socketserver.StreamRequestHandler):
@@ -101,7 +115,7 @@ class Handler(socketserver.StreamRequestHandler):
             with server.lock:
                 server.requests_seen.append(path)
         try:
-            self.route(path)
+            self.route(server.options.routes.get(path, path))
             self.wfile.flush()
         except (BrokenPipeError, ConnectionResetError):
             pass
@@ -148,6 +162,13 @@ class Handler(socketserver.StreamRequestHandler):
                 # A zero linger time makes close() send a reset instead of a FIN.
                 self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
                 self.connection.close()
+        elif kind == "headers-stall":
+            self.send_head(200, [("Content-Type", "application/octet-stream"), ("Content-Length", str(number(1))),
+                                 ("Connection", "close")])
+            self.wfile.flush()
+            time.sleep(server.options.stall)
+        elif kind == "silent":
+            time.sleep(server.options.stall)
         elif kind == "slow":
             self.send_pattern(number(1), piece=16 * 1024, pause=0.02)
         elif kind == "hold-headers":
@@ -164,6 +185,11 @@ class Handler(socketserver.StreamRequestHandler):
                 probe.bind(("127.0.0.1", 0))
                 port = probe.getsockname()[1]
             self.send_body(200, b"%d\n" % port, "text/plain")
+        elif kind == "__blackhole-port":
+            if server.blackhole is None:
+                self.send_body(404, b"no black hole\n", "text/plain")
+            else:
+                self.send_body(200, b"%d\n" % server.blackhole[0].getsockname()[1], "text/plain")
         elif kind == "__stop":
             self.send_body(200, b"stopping\n", "text/plain")
             self.wfile.flush()
@@ -181,6 +207,29 @@ class Handler(socketserver.StreamRequestHandler):
                 self.connection.sendfile(f)
         except FileNotFoundError:
             self.send_body(404, b"not found\n", "text/plain")
+
+
+def open_blackhole(port):
+    hole = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    hole.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    hole.bind(("127.0.0.1", port))
+    hole.listen(0)
+    filler = socket.create_connection(hole.getsockname(), timeout=5)
+    return hole, filler
+
+
+def write_port_file(name, port):
+    temporary = name + ".tmp"
+    with open(temporary, "w") as f:
+        f.write("%d\n" % port)
+    os.replace(temporary, name)
+
+
+def parse_route(text):
+    path, separator, target = text.partition("=")
+    if not separator or not path.startswith("/") or not target.startswith("/"):
+        raise argparse.ArgumentTypeError("a route is PATH=TARGET, both starting with /: %r" % text)
+    return path, target
 
 
 def watch(server, parent, lifetime):
@@ -201,15 +250,20 @@ def main():
     parser.add_argument("--stall", type=float, default=8.0)
     parser.add_argument("--lifetime", type=float, default=900.0)
     parser.add_argument("--keep-without-parent", action="store_true")
+    parser.add_argument("--route", type=parse_route, action="append", default=[])
+    parser.add_argument("--blackhole-port", type=int)
+    parser.add_argument("--blackhole-port-file")
     options = parser.parse_args()
+    options.routes = dict(options.route)
 
     server = Server(("127.0.0.1", options.port), options)
+    if options.blackhole_port is not None:
+        server.blackhole = open_blackhole(options.blackhole_port)
+        if options.blackhole_port_file:
+            write_port_file(options.blackhole_port_file, server.blackhole[0].getsockname()[1])
     parent = None if options.keep_without_parent else os.getppid()
     threading.Thread(target=watch, args=(server, parent, options.lifetime), daemon=True).start()
-    temporary = options.port_file + ".tmp"
-    with open(temporary, "w") as f:
-        f.write("%d\n" % server.server_address[1])
-    os.replace(temporary, options.port_file)
+    write_port_file(options.port_file, server.server_address[1])
     server.serve_forever(poll_interval=0.1)
     server.server_close()
     return 0

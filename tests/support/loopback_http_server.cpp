@@ -47,6 +47,14 @@ LoopbackHttpServer::LoopbackHttpServer(const Options& options) {
   const std::string portFile = folder_.HostPath() + "/port";
   std::vector<std::string> arguments = {"/usr/bin/python3", KOVO_HTTP_TEST_SERVER_SCRIPT, "--port-file", portFile,
                                         "--stall", std::to_string(options.stallSeconds)};
+  for (const auto& route : options.routes) {
+    arguments.push_back("--route");
+    arguments.push_back(route);
+  }
+  if (options.blackhole) {
+    arguments.push_back("--blackhole-port");
+    arguments.push_back("0");
+  }
   if (!options.hostRoot.empty()) {
     arguments.push_back("--root");
     arguments.push_back(options.hostRoot);
@@ -84,6 +92,12 @@ int LoopbackHttpServer::UnusedPort() const {
   httplib::Client client(kHost, port_);
   const auto response = client.Get("/__unused-port");
   return response ? std::stoi(response->body) : 0;
+}
+
+int LoopbackHttpServer::BlackholePort() const {
+  httplib::Client client(kHost, port_);
+  const auto response = client.Get("/__blackhole-port");
+  return response && response->status == 200 ? std::stoi(response->body) : 0;
 }
 
 }  // namespace kovo::testing

@@ -20,6 +20,8 @@ class LoopbackHttpServer {
   struct Options {
     std::string hostRoot;       // host folder served at /file/<name>
     double stallSeconds = 8.0;  // how long /stall/n keeps silent
+    std::vector<std::string> routes;  // "PATH=TARGET": PATH is served as TARGET
+    bool blackhole = false;           // also open a port that never answers
   };
 
   LoopbackHttpServer();
@@ -34,6 +36,9 @@ class LoopbackHttpServer {
   std::vector<std::string> Requests() const;
   // A port of 127.0.0.1 that nothing listens on (just released).
   int UnusedPort() const;
+  // With Options::blackhole: a port of 127.0.0.1 where every connection
+  // attempt goes unanswered until the client gives up; 0 without one.
+  int BlackholePort() const;
   void Stop();
 
  private:

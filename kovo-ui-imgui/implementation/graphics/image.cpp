@@ -1,8 +1,8 @@
 #include "kovo-ui-imgui/graphics/image.h"
 
-#include <climits>
-
 #include <stb_image.h>
+
+#include <climits>
 
 namespace kovo::desktop::ui::imgui {
 
@@ -34,9 +34,7 @@ std::unique_ptr<Texture> CreateTextureFromImage(GraphicsDevice& device, const st
                                                 std::size_t size) {
   auto image = DecodeImage(data, size);
   if (!image) return nullptr;
-  auto texture = device.CreateTexture(image->width, image->height, PixelFormat::Rgba);
-  if (texture) texture->Update(image->pixels);
-  return texture;
+  return device.CreateTexture(image->width, image->height, PixelFormat::Rgba, image->pixels);
 }
 
 }  // namespace kovo::desktop::ui::imgui

@@ -1,10 +1,10 @@
 #include "kovo-ui-imgui/headless/null_gui_context.h"
 
-#include <algorithm>
-#include <utility>
-
 #include <imgui.h>
 #include <imgui_internal.h>
+
+#include <algorithm>
+#include <utility>
 
 #include "graphics/imgui_configuration.h"
 
@@ -22,6 +22,8 @@ bool NullWindow::ShouldClose() const { return should_close_; }
 void NullWindow::TakePendingEvents() {
   pending_events_ = 0;
   if (quit_posted_) should_close_ = true;
+  if (std::exchange(minimize_posted_, false)) Minimize(GetHandle());
+  if (std::exchange(bring_to_front_posted_, false)) BringToFront(GetHandle());
 }
 
 void NullWindow::PollEvents() {
@@ -40,6 +42,24 @@ void NullWindow::PostEmptyEvent() {
     std::lock_guard<std::mutex> lock(mutex_);
     ++pending_events_;
     ++empty_events_posted_;
+  }
+  posted_.notify_all();
+}
+
+void NullWindow::PostMinimize() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++pending_events_;
+    minimize_posted_ = true;
+  }
+  posted_.notify_all();
+}
+
+void NullWindow::PostBringToFront() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++pending_events_;
+    bring_to_front_posted_ = true;
   }
   posted_.notify_all();
 }
@@ -120,17 +140,26 @@ void NullWindow::MoveTo(NativeWindowHandle, int x, int y) {
 // NullTexture and NullGraphicsDevice
 // ========================================================================
 
-NullTexture::NullTexture(int width, int height, PixelFormat format, bool created)
-    : width_(width), height_(height), format_(format), created_(created) {
+NullTexture::NullTexture(int width, int height, PixelFormat format, bool created,
+                         std::thread::id gui_thread)
+    : width_(width), height_(height), format_(format), created_(created), gui_thread_(gui_thread) {
   if (created_) {
     if (const auto bytes = ImageByteCount(width, height, 4)) staging_.resize(*bytes);
   }
 }
 
 bool NullTexture::Update(const std::vector<std::uint8_t>& pixels) {
+  if (std::this_thread::get_id() != gui_thread_) {
+    ++foreign_thread_updates_;
+    return false;
+  }
   if (!created_ || !StagePixels(format_, pixels, staging_)) return false;
   ++updates_;
   return true;
+}
+
+bool NullTexture::Stage(const std::vector<std::uint8_t>& pixels) {
+  return StagePixels(format_, pixels, staging_);
 }
 
 void NullGraphicsDevice::Clear(const float color[4]) {
@@ -138,13 +167,28 @@ void NullGraphicsDevice::Clear(const float color[4]) {
   std::copy(color, color + 4, last_clear_color_);
 }
 
+bool NullGraphicsDevice::Creatable(int width, int height, PixelFormat format) const {
+  // What a device refuses: no size, an unknown format, more than fits.
+  return !fail_textures_ && TextureFormatNumber(format).has_value() &&
+         ImageByteCount(width, height, 4).has_value() && width <= 16384 && height <= 16384;
+}
+
 std::unique_ptr<Texture> NullGraphicsDevice::CreateTexture(int width, int height,
                                                            PixelFormat format) {
-  // What a device refuses: no size, an unknown format, more than fits.
-  const bool creatable = !fail_textures_ && TextureFormatNumber(format).has_value() &&
-                         ImageByteCount(width, height, 4).has_value() && width <= 16384 &&
-                         height <= 16384;
-  return std::make_unique<NullTexture>(width, height, format, creatable);
+  ++textures_created_;
+  return std::make_unique<NullTexture>(width, height, format, Creatable(width, height, format),
+                                       gui_thread_);
+}
+
+std::unique_ptr<Texture> NullGraphicsDevice::CreateTexture(
+    int width, int height, PixelFormat format, const std::vector<std::uint8_t>& pixels) {
+  ++textures_created_;
+  const bool creatable = Creatable(width, height, format);
+  auto texture = std::make_unique<NullTexture>(width, height, format, creatable, gui_thread_);
+  if (creatable && !texture->Stage(pixels)) {
+    return std::make_unique<NullTexture>(width, height, format, false, gui_thread_);
+  }
+  return texture;
 }
 
 // ========================================================================

@@ -3,6 +3,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <string>
 
 #include "kovo-ui-imgui/widgets/widgets.h"
 #include "widgets/palette.h"
@@ -31,6 +32,7 @@ const ImVec2 kCloseButtonSize{36.0f, 28.0f};
 AbstractButton::AbstractButton(std::string_view label, ButtonKind kind)
     : style_(ImGui::GetStyle()),
       label_(VisiblePart(label)),
+      full_label_(label),
       window_(ImGui::GetCurrentWindow()),
       position_(window_->DC.CursorPos),
       id_(window_->GetID(label.data(), label.data() + label.size())),
@@ -53,6 +55,8 @@ bool AbstractButton::Show() {
   const ImRect rect(Min(), Max());
   ImGui::ItemSize(rect);
   if (!ImGui::ItemAdd(rect, id_)) return false;
+  [[maybe_unused]] ImGuiContext& g = *GImGui;
+  IMGUI_TEST_ENGINE_ITEM_INFO(id_, std::string(full_label_).c_str(), g.LastItemData.StatusFlags);
 
   ButtonBehaviour behaviour;
   if (kind_ != ButtonKind::Disabled) {

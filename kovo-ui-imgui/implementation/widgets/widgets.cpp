@@ -2,6 +2,7 @@
 
 #include <imgui_internal.h>
 
+#include <algorithm>
 #include <string>
 
 #include "kovo-ui-imgui/graphics/gui_context.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr float kTitleBarHeight = 40.0f;
 constexpr float kTitleLeft = 8.0f;
 constexpr float kIconSize = 16.0f;
+constexpr float kTitlebarButtonWidth = 40.0f;
+constexpr float kCloseButtonWidth = 36.0f;
+constexpr float kCloseButtonHeight = 28.0f;
 const ImVec2 kContentPadding{18.0f, 8.0f};
 
 bool IsPopupKind(WindowKind kind) {
@@ -183,9 +187,10 @@ std::uint32_t Widgets::Window(WindowKind kind, float width, float height, Window
   ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoScrollbar |
                            ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_AlwaysUseWindowPadding;
   if (kind != WindowKind::Resizable) flags |= ImGuiWindowFlags_NoResize;
-  if (kind == WindowKind::Frameless) {
-    flags |= ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoBringToFrontOnFocus;
-  }
+  // No window moves by ImGui's own dragging: the framework title bar (or, for
+  // the frameless kind, the view's title band) does it.
+  flags |= ImGuiWindowFlags_NoMove;
+  if (kind == WindowKind::Frameless) flags |= ImGuiWindowFlags_NoBringToFrontOnFocus;
 
   {
     StyleScope style;
@@ -207,7 +212,8 @@ std::uint32_t Widgets::Window(WindowKind kind, float width, float height, Window
 
     if (window.Shown()) {
       if (kind == WindowKind::Modal && !state.shown) window_->BringToFront(window_->GetHandle());
-      if (kind <= WindowKind::Modal) result |= TitleBar(kind, state, title, options);
+      ImVec2 drag(0, 0);
+      if (kind <= WindowKind::Modal) result |= TitleBar(state, title, options, drag);
       {
         StyleScope content_style;
         content_style.Colour(ImGuiCol_ChildBg, colours.white)
@@ -221,16 +227,16 @@ std::uint32_t Widgets::Window(WindowKind kind, float width, float height, Window
         }
         if (content) content();
       }
-      ApplyState(result, state);
+      ApplyState(result, state, drag);
+      if (kind == WindowKind::Frameless) DragFrameless(state, options);
     }
     state.shown = window.Shown();
   }
   return result;
 }
 
-std::uint32_t Widgets::TitleBar(WindowKind kind, WindowState& state, std::string_view title,
-                                const WindowOptions& options) {
-  (void)kind;
+std::uint32_t Widgets::TitleBar(WindowState& state, std::string_view title,
+                                const WindowOptions& options, ImVec2& drag) {
   const auto& colours = palette::Colours();
   std::uint32_t result = 0;
   const float width = ImGui::GetWindowWidth();
@@ -245,6 +251,16 @@ std::uint32_t Widgets::TitleBar(WindowKind kind, WindowState& state, std::string
   ChildScope child("Title", ImVec2(width, kTitleBarHeight),
                    ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse);
 
+  float buttons_width = 0;
+  if (options.minimize_button) buttons_width += kTitlebarButtonWidth;
+  if (options.maximize_button) buttons_width += kTitlebarButtonWidth;
+  if (options.close_button) buttons_width += kCloseButtonWidth;
+
+  // The free part of the bar drags the window; the title is drawn over it.
+  ImGui::SetCursorPos(ImVec2(0, 0));
+  ImGui::InvisibleButton("##drag", ImVec2(std::max(1.0f, width - buttons_width), kTitleBarHeight));
+  if (ImGui::IsItemActive() && !state.maximized) drag = ImGui::GetIO().MouseDelta;
+
   const float text_height = ImGui::GetTextLineHeight();
   float x = kTitleLeft;
   if (options.icon) {
@@ -255,10 +271,6 @@ std::uint32_t Widgets::TitleBar(WindowKind kind, WindowState& state, std::string
   ImGui::SetCursorPos(ImVec2(x, (kTitleBarHeight - text_height) * 0.5f));
   ImGui::TextUnformatted(title.data(), title.data() + title.size());
 
-  float buttons_width = 0;
-  if (options.minimize_button) buttons_width += 40.0f;
-  if (options.maximize_button) buttons_width += 40.0f;
-  if (options.close_button) buttons_width += 36.0f;
   ImGui::SetCursorPos(ImVec2(width - buttons_width, 0));
   if (options.minimize_button) {
     if (TitlebarButton(kGlyphMinimize)) {
@@ -274,21 +286,17 @@ std::uint32_t Widgets::TitleBar(WindowKind kind, WindowState& state, std::string
     ImGui::SameLine(0, 0);
   }
   if (options.close_button) {
-    ImGui::SetCursorPosY((kTitleBarHeight - 28.0f) * 0.5f);
+    ImGui::SetCursorPosY((kTitleBarHeight - kCloseButtonHeight) * 0.5f);
     if (CloseButton()) result |= kWindowClosed;
-  }
-
-  // Dragging the free part of the title bar moves the window.
-  const bool over_title = ImGui::IsWindowHovered() && !ImGui::IsAnyItemHovered();
-  const bool pressed = over_title && ImGui::IsMouseClicked(ImGuiMouseButton_Left);
-  if (pressed || state.drag.Active()) {
-    // Drawn inside the main window: the ImGui window moves, not the platform one.
-    if (pressed) state.restore_rect.reset();
   }
   return result;
 }
 
-void Widgets::ApplyState(std::uint32_t result, WindowState& state) {
+void Widgets::ApplyState(std::uint32_t result, WindowState& state, const ImVec2& drag) {
+  if (drag.x != 0 || drag.y != 0) {
+    const ImVec2 pos = ImGui::GetWindowPos();
+    ImGui::SetWindowPos(ImVec2(pos.x + drag.x, pos.y + drag.y));
+  }
   // Kinds 0 to 3 are ImGui windows inside the main window: maximising fills
   // the main viewport's work area, restoring puts the window back.
   if (result & kWindowMaximizeAsked) {
@@ -306,6 +314,20 @@ void Widgets::ApplyState(std::uint32_t result, WindowState& state) {
     state.restore_rect.reset();
     state.maximized = false;
   }
+}
+
+void Widgets::DragFrameless(WindowState& state, const WindowOptions& options) {
+  if (options.drag_height <= 0) return;
+  const ImGuiIO& io = ImGui::GetIO();
+  const ImVec2 origin = ImGui::GetWindowPos();
+  const bool in_band = io.MouseClickedPos[0].y >= origin.y &&
+                       io.MouseClickedPos[0].y < origin.y + options.drag_height;
+  // Only a press on the window itself (not on a popup over it, not on an item).
+  const bool pressed = ImGui::IsMouseClicked(ImGuiMouseButton_Left) && in_band &&
+                       ImGui::IsWindowHovered(ImGuiHoveredFlags_ChildWindows) &&
+                       !ImGui::IsAnyItemHovered();
+  state.drag.Update(*window_, window_->GetHandle(), pressed,
+                    ImGui::IsMouseDown(ImGuiMouseButton_Left));
 }
 
 }  // namespace kovo::desktop::ui::imgui

@@ -21,8 +21,8 @@ struct DecodedImage {
 // Empty when the bytes are not an image that can be decoded.
 std::optional<DecodedImage> DecodeImage(const std::uint8_t* data, std::size_t size);
 
-// A texture of the decoded image (PixelFormat::Rgba); empty when the bytes do
-// not decode.
+// A texture of the decoded image (PixelFormat::Rgba), created with its pixels,
+// so any thread may call it; empty when the bytes do not decode.
 std::unique_ptr<Texture> CreateTextureFromImage(GraphicsDevice& device, const std::uint8_t* data,
                                                 std::size_t size);
 

@@ -18,11 +18,15 @@ enum class PixelFormat : std::int32_t {
 
 class Texture {
  public:
+  // GUI thread only: it goes through the device's immediate context. From any
+  // other thread it is refused with false (and logged) and the image stays as
+  // it was; give a texture made elsewhere its pixels when creating it
+  // (GraphicsDevice::CreateTexture with pixels).
   // Replaces the whole image. `pixels` must hold exactly width x height pixels
   // of the texture's format; any other size is refused with false.
   virtual bool Update(const std::vector<std::uint8_t>& pixels) = 0;
-  // The texture as a Dear ImGui texture id; null when the device could not
-  // create it, and such a texture must not be drawn.
+  // Any thread. The texture as a Dear ImGui texture id; null when the device
+  // could not create it, and such a texture must not be drawn.
   virtual void* GetHandle() const = 0;
   virtual ~Texture() = default;
 };

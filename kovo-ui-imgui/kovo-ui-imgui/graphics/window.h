@@ -30,6 +30,9 @@ inline bool operator==(const ScreenRect& a, const ScreenRect& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
+// Threads: every operation runs on the GUI thread (the thread that pumps the
+// window's messages), except PostEmptyEvent, PostMinimize and PostBringToFront,
+// which any thread may call: they post to the GUI thread and never wait for it.
 class Window {
  public:
   virtual ~Window() = default;
@@ -45,6 +48,10 @@ class Window {
   virtual void WaitEvents() = 0;
   // Wakes WaitEvents. Callable from any thread.
   virtual void PostEmptyEvent() = 0;
+  // Any thread: the main window is minimised, or brought to the front, by the
+  // GUI thread when it next pumps its messages.
+  virtual void PostMinimize() = 0;
+  virtual void PostBringToFront() = 0;
   virtual KeyMapper& GetKeyMapper() = 0;
 
   // These act on any top-level window of the process. Failures are logged.

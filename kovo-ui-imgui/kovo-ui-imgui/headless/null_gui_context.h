@@ -4,6 +4,7 @@
 // plain objects that keep what was uploaded to them.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kovo-ui-imgui/fonts/font_cache.h"
@@ -45,6 +47,8 @@ class NullWindow final : public Window {
   void PollEvents() override;
   void WaitEvents() override;
   void PostEmptyEvent() override;
+  void PostMinimize() override;
+  void PostBringToFront() override;
   KeyMapper& GetKeyMapper() override { return key_mapper_; }
   void Minimize(NativeWindowHandle handle) override;
   void ToggleMaximize(NativeWindowHandle handle) override;
@@ -110,6 +114,8 @@ class NullWindow final : public Window {
   int empty_events_posted_ = 0;
   bool quit_posted_ = false;
   bool should_close_ = false;
+  bool minimize_posted_ = false;
+  bool bring_to_front_posted_ = false;
 };
 
 // ========================================================================
@@ -119,10 +125,13 @@ class NullWindow final : public Window {
 class NullTexture final : public Texture {
  public:
   // A texture the device "could not create" has a null handle and refuses
-  // updates, as a real one does.
-  NullTexture(int width, int height, PixelFormat format, bool created);
+  // updates, as a real one does. Like a real one it refuses updates from any
+  // thread but `gui_thread`.
+  NullTexture(int width, int height, PixelFormat format, bool created, std::thread::id gui_thread);
 
   bool Update(const std::vector<std::uint8_t>& pixels) override;
+  // The first image, given at creation (any thread, before the texture is shared).
+  bool Stage(const std::vector<std::uint8_t>& pixels);
   void* GetHandle() const override { return created_ ? const_cast<NullTexture*>(this) : nullptr; }
 
   int Width() const { return width_; }
@@ -131,16 +140,22 @@ class NullTexture final : public Texture {
   // Four bytes a pixel, as the device would receive them.
   const std::vector<std::uint8_t>& Staging() const { return staging_; }
   int Updates() const { return updates_; }
+  // Updates refused because they came from another thread than the GUI's.
+  int ForeignThreadUpdates() const { return foreign_thread_updates_; }
 
  private:
   int width_;
   int height_;
   PixelFormat format_;
   bool created_;
+  std::thread::id gui_thread_;
+  int foreign_thread_updates_ = 0;
   std::vector<std::uint8_t> staging_;
   int updates_ = 0;
 };
 
+// Made on the GUI thread, which Clear and Present must run on; textures may be
+// created from any thread, as with a real device.
 class NullGraphicsDevice final : public GraphicsDevice {
  public:
   explicit NullGraphicsDevice(Window& window) : window_(&window) {}
@@ -148,6 +163,8 @@ class NullGraphicsDevice final : public GraphicsDevice {
   void Present() override { ++presents_; }
   void Clear(const float color[4]) override;
   std::unique_ptr<Texture> CreateTexture(int width, int height, PixelFormat format) override;
+  std::unique_ptr<Texture> CreateTexture(int width, int height, PixelFormat format,
+                                         const std::vector<std::uint8_t>& pixels) override;
   NativeWindowHandle GetWindowHandle() const override { return window_->GetHandle(); }
 
   int Presents() const { return presents_; }
@@ -155,13 +172,18 @@ class NullGraphicsDevice final : public GraphicsDevice {
   const float* LastClearColor() const { return last_clear_color_; }
   // Makes every later texture creation fail, as an exhausted device would.
   void FailTextureCreation(bool fail) { fail_textures_ = fail; }
+  int TexturesCreated() const { return textures_created_; }
 
  private:
+  bool Creatable(int width, int height, PixelFormat format) const;
+
   Window* window_;
+  std::thread::id gui_thread_ = std::this_thread::get_id();
+  std::atomic<int> textures_created_{0};
   int presents_ = 0;
   int clears_ = 0;
   float last_clear_color_[4] = {};
-  bool fail_textures_ = false;
+  std::atomic<bool> fail_textures_{false};
 };
 
 // ========================================================================

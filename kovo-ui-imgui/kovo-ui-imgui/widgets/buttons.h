@@ -63,6 +63,7 @@ class AbstractButton {
 
   const ImGuiStyle& style_;
   std::string_view label_;  // the visible part (before "##")
+  std::string_view full_label_;
   ImGuiWindow* window_;
   ImVec2 position_;
   ImGuiID id_;  // made from the whole label

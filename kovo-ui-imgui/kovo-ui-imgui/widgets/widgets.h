@@ -73,6 +73,10 @@ struct WindowOptions {
   bool close_button = true;
   // An ImGui texture id drawn before the title, 16 x 16; none when null.
   void* icon = nullptr;
+  // The frameless kind only: pressing the mouse within this many pixels of
+  // the window's top, where no item is, drags the platform window (the
+  // view's own title bar). 0: the window does not move.
+  float drag_height = 0.0f;
 };
 
 class Widgets {
@@ -122,9 +126,10 @@ class Widgets {
   const FontCache& Fonts() const { return *fonts_; }
 
  private:
-  std::uint32_t TitleBar(WindowKind kind, WindowState& state, std::string_view title,
-                         const WindowOptions& options);
-  void ApplyState(std::uint32_t result, WindowState& state);
+  std::uint32_t TitleBar(WindowState& state, std::string_view title, const WindowOptions& options,
+                         ImVec2& drag);
+  void ApplyState(std::uint32_t result, WindowState& state, const ImVec2& drag);
+  void DragFrameless(WindowState& state, const WindowOptions& options);
 
   AppContext* context_;
   imgui::Window* window_;

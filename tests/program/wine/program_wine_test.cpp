@@ -1,8 +1,7 @@
 // The shipped program's x86_64 twin under Wine: its window, the single
 // instance, DLLs planted beside it, and a system without the shader compiler.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,7 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr wchar_t kMainWindowTitle[] = L"\u041a\u041e\u0412\u041e \u041f\u043b\u0430\u0433\u0438\u043d";
+constexpr wchar_t kMainWindowTitle[] =
+    L"\u041a\u041e\u0412\u041e \u041f\u043b\u0430\u0433\u0438\u043d";
 constexpr char kMainWindowTitleUtf8[] = "КОВО Плагин";
 constexpr wchar_t kPlantedMarker[] = L"C:\\planted-dll-marker.txt";
 constexpr DWORD kExitNoApplication = static_cast<DWORD>(-1);
@@ -149,9 +149,11 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* title) {
 
 HWND WaitForWindow(const Program& program, const wchar_t* title, std::chrono::seconds timeout) {
   HWND window = nullptr;
-  WaitUntil([&] { return (window = FindProcessWindow(program.Id(), title)) != nullptr ||
-                         program.Ended(0ms); },
-            timeout);
+  WaitUntil(
+      [&] {
+        return (window = FindProcessWindow(program.Id(), title)) != nullptr || program.Ended(0ms);
+      },
+      timeout);
   return window;
 }
 
@@ -220,7 +222,10 @@ TEST(ProgramUnderWine, ImportsOnlyKnownDllsAndPlantedOnesAreNeverLoaded) {
   TakeScreenshot("planted-dlls");
 }
 
-TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
+// Starts the program with the shader compiler disabled in the given locale,
+// checks the box, closes it as a user would and checks the exit code.
+void CheckMissingCompilerBox(const std::string& locale, const std::wstring& title,
+                             const std::string& phrase, const std::string& screenshot) {
   // Wine reads its DLL overrides from the host environment of a process, so
   // the program is started through the host with d3dcompiler_47 disabled.
   const fs::path program = ProgramInDownloads("no compiler");
@@ -232,28 +237,32 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
   fs::remove(status);
   WriteFile(ArtifactsDir() / "no-compiler.sh",
             "export WINEPREFIX='" + prefix + "' DISPLAY='" + EnvironmentText("KOVO_DISPLAY") +
+                "' LANG='" + locale + "' LC_ALL='" + locale +
                 "'\n"
                 "export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d;"
                 "d3dcompiler_47=d'\n"
-                "/usr/lib/wine/wine64 '" + prefix +
+                "/usr/lib/wine/wine64 '" +
+                prefix +
                 "/drive_c/users/Public/Downloads/no compiler folder/kovoplugin-setup-web.exe'\n"
-                "echo $? > '" + artifacts + "/no-compiler.status.part'\n"
-                "mv '" + artifacts + "/no-compiler.status.part' '" + artifacts +
-                "/no-compiler.status'\n");
+                "echo $? > '" +
+                artifacts +
+                "/no-compiler.status.part'\n"
+                "mv '" +
+                artifacts + "/no-compiler.status.part' '" + artifacts + "/no-compiler.status'\n");
   ASSERT_TRUE(update_server_detail::StartHostProgram("/bin/sh", {artifacts + "/no-compiler.sh"}));
   const auto ended = [&] { return fs::exists(status); };
 
   HWND box = nullptr;
-  WaitUntil([&] { return (box = FindWindowW(L"#32770", L"Lumo Plugin Installer")) || ended(); },
-            60s);
+  WaitUntil([&] { return (box = FindWindowW(L"#32770", title.c_str())) || ended(); }, 60s);
   ASSERT_NE(box, nullptr) << "no message box; exit status " << ReadFile(status) << "\nlog:\n"
                           << ReadLog();
   const std::string text = DialogText(box);
   EXPECT_NE(text.find("D3DCompiler_47.dll"), std::string::npos) << text;
   EXPECT_NE(text.find("KB4019990"), std::string::npos) << text;
+  EXPECT_NE(text.find(phrase), std::string::npos) << text;
   std::this_thread::sleep_for(1500ms);  // until it is drawn
-  EXPECT_FALSE(ended());  // the box waits for the user
-  TakeScreenshot("missing-shader-compiler");
+  EXPECT_FALSE(ended());                // the box waits for the user
+  TakeScreenshot(screenshot);
 
   // The user presses Enter over the box (focus follows the pointer here).
   RECT rect{};
@@ -269,13 +278,22 @@ TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
   ASSERT_TRUE(WaitUntil(ended, 20s));
   // -1 as the host sees a Windows exit code.
   EXPECT_EQ(ReadFile(status), "255\n");
-  EXPECT_NE(ReadLog().find("Could not instantiate Application"), std::string::npos);
+  const std::string log = ReadLog();
+  EXPECT_NE(log.find("Could not instantiate Application"), std::string::npos) << log;
+  EXPECT_NE(log.find("d3dcompiler_47.dll is missing"), std::string::npos) << log;
+}
+
+TEST(ProgramUnderWine, WithoutTheShaderCompilerTheUserIsToldWhatIsMissing) {
+  CheckMissingCompilerBox("C.UTF-8", L"Lumo Plugin Installer", "Install the Windows update",
+                          "missing-shader-compiler-en");
+}
+
+TEST(ProgramUnderWine, WithoutTheShaderCompilerARussianUserIsToldInRussian) {
+  CheckMissingCompilerBox("ru_RU.UTF-8", L"Установка КОВО Плагин", "Установите обновление",
+                          "missing-shader-compiler-ru");
 }
 
 TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
-#ifdef KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER
-  GTEST_SKIP() << "this build has no installer page, so no window titled КОВО Плагин";
-#endif
   UpdateServerProcess::Options options;
   options.port = kUpdatePort;
   UpdateServerProcess server(options);
@@ -293,6 +311,7 @@ TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
                                nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(cover, nullptr);
   SetForegroundWindow(cover);
+  ASSERT_EQ(GetForegroundWindow(), cover);
   Program second(program, L"-sE");
   ASSERT_TRUE(second.Started());
   ASSERT_TRUE(second.Ended(20s));
@@ -305,6 +324,46 @@ TEST(ProgramUnderWine, ShowsItsWindowAndASecondStartBringsItToTheFront) {
   DestroyWindow(cover);
   EXPECT_FALSE(first.Ended(0ms));
   EXPECT_NE(server.Log().find("version.txt"), std::string::npos) << server.Log();
+}
+
+TEST(ProgramUnderWine, AMutexWithoutTheWindowDoesNotStopAStart) {
+  // Another process holds the mutex but shows no installer window (a copy
+  // still starting, or one that hangs before its window): this one runs.
+  UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"KovoPlugin-Web-Installer"));
+  ASSERT_NE(mutex, nullptr);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  UpdateServerProcess::Options options;
+  options.port = kUpdatePort;
+  UpdateServerProcess server(options);
+
+  Program run(ProgramInDownloads("held mutex"), L"");
+  ASSERT_TRUE(run.Started());
+  EXPECT_NE(WaitForWindow(run, kMainWindowTitle, 60s), nullptr) << ReadLog();
+  EXPECT_FALSE(run.Ended(0ms));
+}
+
+TEST(ProgramUnderWine, RestrictedSearchIgnoresADllBesideTheProgram) {
+  // The same lookup by name that a delay-load stub makes: a planted DLL is
+  // taken from the program's folder unless the search was restricted first.
+  const fs::path folder = fs::path(L"C:\\users\\Public\\Downloads\\search probe");
+  fs::create_directories(folder);
+  const fs::path probe = folder / "dll_search_probe.exe";
+  fs::copy_file(BuildFolder() / "tests" / "dll_search_probe.exe", probe,
+                fs::copy_options::overwrite_existing);
+  fs::copy_file(BuildFolder() / "tests" / "planted" / "dwmapi.dll", folder / "dwmapi.dll",
+                fs::copy_options::overwrite_existing);
+  struct Case {
+    const wchar_t* mode;
+    bool plantedLoaded;
+  };
+  for (const Case c : {Case{L"plain", true}, Case{L"restricted", false}}) {
+    DeleteFileW(kPlantedMarker);
+    Program run(probe, c.mode);
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.Ended(30s));
+    EXPECT_EQ(fs::exists(kPlantedMarker), c.plantedLoaded)
+        << std::string(c.mode, c.mode + wcslen(c.mode));
+  }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "kovo-ui-imgui/events/system_events.h"
 #include "kovo-ui-imgui/logger/logger.h"
 
-
 namespace kovo::plugin::web::installer {
 
 namespace ui = desktop::ui::imgui;
@@ -15,13 +14,9 @@ namespace ui = desktop::ui::imgui;
 namespace {
 
 AppController::PageControllerFactory InstallerPage() {
-#ifdef KOVO_WITHOUT_INSTALLER_PAGE_CONTROLLER
-  return [](AppController::AppContext&) -> AppController::ControllerSlot { return nullptr; };
-#else
   return [](AppController::AppContext& context) -> AppController::ControllerSlot {
     return std::make_unique<InstallerPageController>(context);
   };
-#endif
 }
 
 }  // namespace

@@ -138,9 +138,11 @@ std::wstring BuildHistoryText(const HistoryValues& values, const LocalTimeFuncti
   return text;
 }
 
+// Never destroyed: a detached install worker may still set its result while
+// the program's static objects are being torn down.
 InstallHistory& InstallHistory::Instance() {
-  static InstallHistory history(&system_clock::now, &MachineLocalTime);
-  return history;
+  static InstallHistory* const history = new InstallHistory(&system_clock::now, &MachineLocalTime);
+  return *history;
 }
 
 InstallHistory::InstallHistory(SystemClock clock, LocalTimeFunction localTime)

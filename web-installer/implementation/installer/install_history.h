@@ -52,8 +52,9 @@ std::wstring BuildHistoryText(const HistoryValues& values, const LocalTimeFuncti
 
 class InstallHistory {
  public:
-  // The process-wide object, created on first use, with the system clock and
-  // the machine's time zone.
+  // The process-wide object, created on first use (never destroyed, so that a
+  // worker still running at exit finds it), with the system clock and the
+  // machine's time zone.
   static InstallHistory& Instance();
 
   // Tests make their own with a clock and a time zone of their choosing.

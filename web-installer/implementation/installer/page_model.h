@@ -33,11 +33,16 @@ class ModelAccess {
 
 class PageModel {
  public:
-  explicit PageModel(desktop::ui::imgui::EventQueuer queuer) : queuer_(queuer) {}
+  explicit PageModel(desktop::ui::imgui::EventQueuer queuer)
+      : queuer_(queuer), redraw_(&queuer.Events()) {}
+  // Releases ask for the redraw on `redraw` rather than on the queuer's event
+  // system: one that outlives every holder of an access (a detached worker).
+  PageModel(desktop::ui::imgui::EventQueuer queuer, desktop::ui::imgui::EventSystem& redraw)
+      : queuer_(queuer), redraw_(&redraw) {}
   PageModel(const PageModel&) = delete;
   PageModel& operator=(const PageModel&) = delete;
 
-  ModelAccess Access() { return ModelAccess(data_, queuer_.Events()); }
+  ModelAccess Access() { return ModelAccess(data_, *redraw_); }
 
   // For views, which read the state every frame and must not ask for redraws.
   const PageData& Data() const { return data_; }
@@ -47,6 +52,7 @@ class PageModel {
  private:
   PageData data_;
   desktop::ui::imgui::EventQueuer queuer_;
+  desktop::ui::imgui::EventSystem* redraw_;
 };
 
 }  // namespace kovo::plugin::web::installer

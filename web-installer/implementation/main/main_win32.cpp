@@ -9,11 +9,11 @@
 #include "installer/install_history.h"
 #include "installer/text_conversion.h"
 #include "kovo-ui-imgui/application/application.h"
+#include "kovo-ui-imgui/logger/logger.h"
 #include "main/program_entry.h"
 #include "main/safe_dll_search_win32.h"
 #include "main/single_instance_win32.h"
 #include "translator/lang.h"
-
 
 namespace kovo::plugin::web::installer {
 namespace {
@@ -27,9 +27,7 @@ class Win32EntryPlatform final : public EntryPlatform {
     return installer::IsAnotherInstanceRunning(mutexName, windowTitle);
   }
 
-  void RecordHistoryStart() override {
-    InstallHistory::Instance().RecordStart();
-  }
+  void RecordHistoryStart() override { InstallHistory::Instance().RecordStart(); }
 
   void CompleteHistory() override {
     InstallHistory::Instance().RecordCompletion();
@@ -45,6 +43,7 @@ class Win32EntryPlatform final : public EntryPlatform {
 
   void ExplainMissingApplication() override {
     if (ShaderCompilerAvailable()) return;
+    LOG_ERROR("d3dcompiler_47.dll is missing from the system folder (Windows update KB4019990)");
     const MissingComponentMessage message = MissingShaderCompilerMessage(CurrentLanguage());
     MessageBoxW(nullptr, ToWide(message.text).c_str(), ToWide(message.title).c_str(),
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND);

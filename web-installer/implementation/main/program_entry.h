@@ -19,7 +19,8 @@ class ProgramOptions;
 
 inline constexpr wchar_t kSingleInstanceMutexName[] = L"KovoPlugin-Web-Installer";
 // The caption of the installer page's window (UTF-8 "КОВО Плагин").
-inline constexpr wchar_t kMainWindowTitle[] = L"\u041a\u041e\u0412\u041e \u041f\u043b\u0430\u0433\u0438\u043d";
+inline constexpr wchar_t kMainWindowTitle[] =
+    L"\u041a\u041e\u0412\u041e \u041f\u043b\u0430\u0433\u0438\u043d";
 inline constexpr char kProgramName[] = "kovoplugin-setup-web";
 
 // Exit codes of the process besides the result of Application::Exec (0 after
@@ -37,9 +38,8 @@ struct StageSwitches {
   bool analyzeInstallLog = true;
 
   bool operator==(const StageSwitches& other) const {
-    return checkEnvironment == other.checkEnvironment &&
-           downloadPackage == other.downloadPackage && installPackage == other.installPackage &&
-           analyzeInstallLog == other.analyzeInstallLog;
+    return checkEnvironment == other.checkEnvironment && downloadPackage == other.downloadPackage &&
+           installPackage == other.installPackage && analyzeInstallLog == other.analyzeInstallLog;
   }
 };
 

@@ -133,6 +133,14 @@ TextTableMap BuildTextTable() {
     Text("Попробуйте запустить службу KOVO3Plugin в ручную", "Try to start the KOVO3Plugin service manually"),
     Text("Попробуйте запустить КОВО Плагин в ручную", "Try to run the Lumo Plugin manually"),
     Text("Попробуйте запустить службу и КОВО Плагин в ручную", "Try to start the service and Lumo Plugin manually"),
+    // Texts of the error catalogue and the failure page that would otherwise
+    // show in Russian on the English page.
+    Text("Проверьте права для временной директории", "Check the privileges of the temporary directory"),
+    Text("Не удалось запустить службу КОВО Плагин", "Failed to start service Lumo Plugin"),
+    Text("Не удалось запустить службу и КОВО Плагин", "Failed to start the service and Lumo Plugin"),
+    Text("Повреждение файла установки при загрузке, проверьте стабильность подключения к сети и запустите установщик заново", "Damage to the installation file while loading, check the stability of the network connection and run the installer again"),
+    Text("Недостаточно прав для установки программы. Войдите в систему как администратор и повторите попытку", "Insufficient rights to install the application. Log in as administrator and try again"),
+    Text("Произошла ошибка", "An error occurred"),
     Text("Возможно у установщика недостаточно прав для запуска. Войдите в систему как администратор или обратитесь к администратору", "The installer may not have sufficient rights to run. Log in as an administrator or contact an administrator"),
     Text("Недостаточно прав для доступа к временной директории. Продолжение установки невозможно. Войдите в систему как администратор или обратитесь к администратору", "Insufficient permissions to access the temporary directory. Installation cannot continue. Log in as an administrator or contact an administrator"),
     Text("Недостаточно прав для доступа к временной директории установщика Windows (Windows/Installer). Продолжение установки невозможно. Войдите в систему как администратор или обратитесь к администратору", "Insufficient permissions to access the temporary directory of the Windows Installer (Windows/Installer). Installation cannot continue. Log in as an administrator or contact an administrator"),

@@ -16,6 +16,38 @@
 
 namespace kovo::plugin::web::installer {
 
+namespace {
+
+std::string Seconds(std::chrono::milliseconds duration) {
+  const auto ms = duration.count();
+  return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+std::string DescribeLimits(const DownloadLimits& limits) {
+  return " (limits: connect " + Seconds(limits.connect) + ", read " + Seconds(limits.read) +
+         ", total " +
+         (limits.total > std::chrono::milliseconds::zero() ? Seconds(limits.total)
+                                                           : std::string("none")) +
+         ")";
+}
+
+// Which limit ended a failed download, for the log.
+const char* EndedBy(TimeLimit limit) {
+  switch (limit) {
+    case TimeLimit::Connect:
+      return ", ended by the connect limit";
+    case TimeLimit::Read:
+      return ", ended by the read limit";
+    case TimeLimit::Total:
+      return ", ended by the total limit";
+    case TimeLimit::None:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
 Result InstallerEngine::DownloadToFile(const std::string& serverPath, const std::string& localPath) {
   return DownloadToFile(serverPath, FromNarrow(localPath));
 }
@@ -26,27 +58,32 @@ Result InstallerEngine::DownloadToFile(const std::string& serverPath,
   PageData& data = *access;
   data.proceed = true;
   const UpdateServer server = updateServer_;
+  // The version check runs while the window is frozen and gets short limits.
+  const bool versionCheck = serverPath == kVersionFileServerPath;
+  const DownloadLimits& limits = versionCheck ? server.versionCheckLimits : server.packageLimits;
   LOG_INFO("Download of http://" << server.host << ":" << server.port << serverPath << " to "
-                                 << ToNarrow(localPath));
+                                 << ToNarrow(localPath) << DescribeLimits(limits));
 
   StagedFile file(localPath);
   if (!file.Open()) {
     LOG_ERROR("Download of " << serverPath << " failed: " << file.Error());
     return kResultFail;
   }
-  const TransferOutcome outcome =
-      Helper::DownloadFile(server.host, server.port, serverPath, &data.proceed, &data.progress,
-                           [&file](const char* block, std::size_t size) { return file.Write(block, size); });
+  const TransferOutcome outcome = Helper::DownloadFile(
+      server.host, server.port, serverPath, &data.proceed, &data.progress,
+      [&file](const char* block, std::size_t size) { return file.Write(block, size); }, limits);
 
   if (outcome.end == TransferEnd::Cancelled || !data.proceed) {
     file.Discard();
-    LOG_INFO("Download of " << serverPath << " cancelled after " << outcome.bytes << " bytes");
+    LOG_INFO("Download of " << serverPath << " cancelled after " << outcome.bytes
+                            << " bytes, ended by the cancel");
     return kResultAbort;
   }
   if (outcome.end == TransferEnd::Failed) {
     const std::string storeError = file.Error().empty() ? std::string() : " (" + file.Error() + ")";
-    LOG_ERROR("Download of " << serverPath << " failed: " << outcome.failure << storeError << "; HTTP status "
-                             << outcome.status << ", " << outcome.bytes << " bytes received");
+    LOG_ERROR("Download of " << serverPath << " failed" << EndedBy(outcome.limit) << ": "
+                             << outcome.failure << storeError << "; HTTP status " << outcome.status
+                             << ", " << outcome.bytes << " bytes received");
     file.Discard();
     return kResultFail;
   }

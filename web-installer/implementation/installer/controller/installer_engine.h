@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "installer/outside_components.h"
 #include "installer/page_model.h"
 #include "installer/results.h"
 
@@ -18,6 +19,9 @@ namespace kovo::plugin::web::installer {
 struct UpdateServer {
   std::string host = settings::kUpdateHost;
   int port = settings::kUpdatePort;
+  // Tests shorten them; the shipped values and why are in outside_components.h.
+  DownloadLimits versionCheckLimits = kVersionCheckLimits;
+  DownloadLimits packageLimits = kPackageDownloadLimits;
 };
 
 class InstallerEngine {
@@ -28,12 +32,20 @@ class InstallerEngine {
   // Checks the computer and decides whether to install (environment_probe.cpp).
   Result EnvironmentProbe();
 
-  // Downloads a server path of the update server into a local file (download.cpp).
+  // Downloads a server path of the update server into a local file
+  // (download.cpp): the version file within the version check's limits,
+  // anything else within the package download's.
   Result DownloadToFile(const std::string& serverPath, const std::wstring& localPath);
   // The same for a narrow path of the user's code page (FromNarrow names the file).
   Result DownloadToFile(const std::string& serverPath, const std::string& localPath);
   // The package of the chosen install type into the working folder (download.cpp).
   Result DownloadInstallPackage();
+
+  // Checks the downloaded package's signature against the configured publisher
+  // before any msiexec run (package_publisher.cpp). kResultOk when no publisher
+  // is configured or the package is its; else the package is deleted and the
+  // result is kPackageDamaged (1620), which the worker maps as msiexec's own 1620.
+  Result VerifyPackagePublisher();
 
   // Removes an installed copy when asked and installs the package (msi_run.cpp).
   Result RemoveAndInstall();
@@ -41,12 +53,13 @@ class InstallerEngine {
   // Explains a failed installation from the Windows Installer log (msi_log_analysis.cpp).
   std::int32_t AnalyzeMsiLog();
 
-  // Starts the plugin's service and program where they do not run yet, gives
-  // them two seconds, then checks both (start_plugin.cpp). Logic thread, as
-  // the handler of RunPluginEvent; holds the page access for its length. Both
-  // running: CloseButtonClickedEvent is emitted through the queuer. Otherwise
-  // the page goes to Failure with kServiceNotStarted, kPluginNotStarted or
-  // kNeitherStarted. Never throws.
+  // Starts the plugin's service and program where the probe found them not
+  // running (by full, quoted paths), gives them two seconds, then checks both
+  // (start_plugin.cpp). Logic thread, as the handler of RunPluginEvent; holds
+  // the page access for its whole length, pause included. Both running:
+  // CloseButtonClickedEvent is emitted through the queuer. Otherwise the page
+  // goes to Failure with kServiceNotStarted, kPluginNotStarted or
+  // kNeitherStarted. A launch that fails is only logged: the checks decide.
   void StartPlugin(const kovo::desktop::ui::imgui::EventQueuer& queuer);
 
   // The pause StartPlugin makes between the launches and the checks; tests
@@ -60,11 +73,14 @@ class InstallerEngine {
   // Tests point the engine at a server of their own.
   void SetUpdateServer(UpdateServer server) { updateServer_ = std::move(server); }
   const UpdateServer& GetUpdateServer() const { return updateServer_; }
+  // Tests choose the publisher; empty turns the check off.
+  void SetPackageSigner(std::string signer) { packageSigner_ = std::move(signer); }
 
  private:
   PageModel& model_;
   std::wstring workingFolder_;
   UpdateServer updateServer_;
+  std::string packageSigner_ = settings::kPackageSigner;
   SleepFunction sleep_;
 };
 

@@ -156,8 +156,9 @@ MessageBoxAnswers DrawMessageBox(ui::AppContext& context, const MessageBoxInfo& 
   MessageBoxAnswers answers;
   const ui::EventQueuer queuer(context.queue, context.events);
   if (info.visible && !ImGui::IsPopupOpen(id.c_str())) {
+    // Never over another box: this one waits until that one is gone.
     ImGui::OpenPopup(id.c_str(), ImGuiPopupFlags_NoOpenOverExistingPopup);
-    queuer.Emit<ui::Events::System::RedrawUiEvent>();
+    if (ImGui::IsPopupOpen(id.c_str())) queuer.Emit<ui::Events::System::RedrawUiEvent>();
   }
   widgets.CenterNextWindow(kBoxWidth, kBoxHeight);
   const std::uint32_t result =
@@ -165,7 +166,9 @@ MessageBoxAnswers DrawMessageBox(ui::AppContext& context, const MessageBoxInfo& 
                      std::string_view(), [&] { Content(info, widgets, queuer, answers); });
   if (result & ui::kWindowClosed) {
     answers.close = true;
-  } else if (info.visible && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) {
+  } else if (info.visible && ImGui::IsPopupOpen(id.c_str()) &&
+             ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) {
+    // Only a box that is shown answers.
     answers.close = true;
   }
   return answers;

@@ -48,6 +48,19 @@ std::optional<DeviceParts> TryCreate(GraphicsDeviceDX11::CreateFunction create,
   return parts;
 }
 
+// DXGI's own Alt+Enter switch to full screen would take the frameless window
+// out of the application's hands.
+void DisableAltEnter(IDXGISwapChain* swap_chain, HWND window) {
+  ComRef<IDXGIFactory> factory;
+  HRESULT result =
+      swap_chain->GetParent(__uuidof(IDXGIFactory), reinterpret_cast<void**>(factory.Receive()));
+  if (SUCCEEDED(result)) result = factory->MakeWindowAssociation(window, DXGI_MWA_NO_ALT_ENTER);
+  if (FAILED(result)) {
+    LOG_WARN("Could not turn off the Alt+Enter full-screen switch: 0x"
+             << std::hex << static_cast<unsigned long>(result));
+  }
+}
+
 }  // namespace
 
 // ========================================================================
@@ -87,6 +100,7 @@ std::unique_ptr<GraphicsDeviceDX11> GraphicsDeviceDX11::Create(WindowWin32& wind
     LOG_ERROR("Could not create the render target of the back buffer");
     return nullptr;
   }
+  DisableAltEnter(device->swap_chain_.Get(), window.MainHandle());
   return device;
 }
 
@@ -102,7 +116,21 @@ GraphicsDeviceDX11::GraphicsDeviceDX11(WindowWin32& window, ComRef<ID3D11Device>
 // Frames
 // ========================================================================
 
-void GraphicsDeviceDX11::Present() { swap_chain_->Present(window_->VSync() ? 1 : 0, 0); }
+void GraphicsDeviceDX11::Present() {
+  const HRESULT result = swap_chain_->Present(window_->VSync() ? 1 : 0, 0);
+  const bool trouble = FAILED(result) || result == DXGI_STATUS_OCCLUDED;
+  if (trouble && !present_trouble_) {
+    // Once, not every frame: an occluded or lost device keeps answering so.
+    if (result == DXGI_STATUS_OCCLUDED) {
+      LOG_INFO("Presentation occluded: the window cannot be seen");
+    } else {
+      LOG_ERROR("Presentation failed: 0x" << std::hex << static_cast<unsigned long>(result));
+    }
+  } else if (!trouble && present_trouble_) {
+    LOG_INFO("Presentation works again");
+  }
+  present_trouble_ = trouble;
+}
 
 void GraphicsDeviceDX11::Clear(const float color[4]) {
   // Absent only when re-creating it after a resize failed.
@@ -158,6 +186,25 @@ std::optional<std::pair<UINT, UINT>> GraphicsDeviceDX11::BackBufferSize() const 
 
 std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(int width, int height,
                                                            PixelFormat format) {
+  return MakeTexture(width, height, format, {});
+}
+
+std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(
+    int width, int height, PixelFormat format, const std::vector<std::uint8_t>& pixels) {
+  std::vector<std::uint8_t> staging;
+  const auto bytes = ImageByteCount(width, height, 4);
+  if (bytes) staging.resize(*bytes);
+  if (!bytes || !StagePixels(format, pixels, staging)) {
+    LOG_ERROR("Texture not created: " << pixels.size() << " bytes for " << width << "x" << height);
+    return std::make_unique<TextureDirect3d11>(width, height, context_.Get(),
+                                               ComRef<ID3D11ShaderResourceView>(),
+                                               ComRef<ID3D11Texture2D>(), format, gui_thread_);
+  }
+  return MakeTexture(width, height, format, std::move(staging));
+}
+
+std::unique_ptr<Texture> GraphicsDeviceDX11::MakeTexture(int width, int height, PixelFormat format,
+                                                         std::vector<std::uint8_t> staging) {
   ComRef<ID3D11Texture2D> texture;
   ComRef<ID3D11ShaderResourceView> view;
   const auto format_number = TextureFormatNumber(format);
@@ -174,7 +221,16 @@ std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(int width, int height
     description.BindFlags = D3D11_BIND_SHADER_RESOURCE;
     description.CPUAccessFlags = 0;
     description.MiscFlags = 0;
-    if (SUCCEEDED(device_->CreateTexture2D(&description, nullptr, texture.Receive()))) {
+    // The first image goes in with the creation, through the device, which
+    // any thread may use; a blank texture starts zeroed the same way.
+    if (staging.empty()) {
+      if (const auto bytes = ImageByteCount(width, height, 4)) staging.assign(*bytes, 0);
+    }
+    D3D11_SUBRESOURCE_DATA initial{};
+    initial.pSysMem = staging.data();
+    initial.SysMemPitch = static_cast<UINT>(width) * 4u;
+    if (!staging.empty() &&
+        SUCCEEDED(device_->CreateTexture2D(&description, &initial, texture.Receive()))) {
       D3D11_SHADER_RESOURCE_VIEW_DESC view_description{};
       view_description.Format = description.Format;
       view_description.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
@@ -187,7 +243,8 @@ std::unique_ptr<Texture> GraphicsDeviceDX11::CreateTexture(int width, int height
     }
   }
   return std::make_unique<TextureDirect3d11>(width, height, context_.Get(), std::move(view),
-                                             std::move(texture), format);
+                                             std::move(texture), format, gui_thread_,
+                                             std::move(staging));
 }
 
 }  // namespace kovo::desktop::ui::imgui

@@ -3,8 +3,11 @@
 
 #include <d3d11.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "kovo-ui-imgui/application/application_create_info.h"
 #include "kovo-ui-imgui/graphics/graphics_device.h"
@@ -28,6 +31,8 @@ class GraphicsDeviceDX11 final : public GraphicsDevice {
   void Present() override;
   void Clear(const float color[4]) override;
   std::unique_ptr<Texture> CreateTexture(int width, int height, PixelFormat format) override;
+  std::unique_ptr<Texture> CreateTexture(int width, int height, PixelFormat format,
+                                         const std::vector<std::uint8_t>& pixels) override;
   NativeWindowHandle GetWindowHandle() const override;
 
   // Resize support: the back buffers follow the window's client size.
@@ -44,8 +49,15 @@ class GraphicsDeviceDX11 final : public GraphicsDevice {
  private:
   GraphicsDeviceDX11(WindowWin32& window, ComRef<ID3D11Device> device,
                      ComRef<ID3D11DeviceContext> context, ComRef<IDXGISwapChain> swap_chain);
+  // Through the device only (thread-safe); `staging` holds four bytes a pixel
+  // or is empty for a blank image.
+  std::unique_ptr<Texture> MakeTexture(int width, int height, PixelFormat format,
+                                       std::vector<std::uint8_t> staging);
 
   WindowWin32* window_;
+  std::thread::id gui_thread_ = std::this_thread::get_id();
+  // The last presentation failed or was occluded; logged when it began.
+  bool present_trouble_ = false;
   // Declared so that they are released render target first, then swap chain,
   // context and device.
   ComRef<ID3D11Device> device_;

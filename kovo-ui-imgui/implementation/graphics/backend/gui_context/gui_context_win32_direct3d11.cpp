@@ -1,11 +1,11 @@
 #include "graphics/backend/gui_context/gui_context_win32_direct3d11.h"
 
-#include "graphics/imgui_configuration.h"
-#include "kovo-ui-imgui/logger/logger.h"
-
 #include <imgui.h>
 #include <imgui_impl_dx11.h>
 #include <imgui_impl_win32.h>
+
+#include "graphics/imgui_configuration.h"
+#include "kovo-ui-imgui/logger/logger.h"
 
 // The back end declares its window procedure handler only in a comment, so
 // that its header does not need <windows.h>.

@@ -5,6 +5,7 @@
 #include <d3d11.h>
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "kovo-ui-imgui/graphics/texture.h"
@@ -15,10 +16,14 @@ namespace kovo::desktop::ui::imgui {
 class TextureDirect3d11 final : public Texture {
  public:
   // Either interface may be null when the device could not create it; such a
-  // texture refuses every update and has a null handle.
+  // texture refuses every update and has a null handle. `staging` is the
+  // first image as the device got it (four bytes a pixel), or empty for a
+  // blank one. Updates are taken only on `gui_thread`, the one thread that
+  // uses the immediate context.
   TextureDirect3d11(int width, int height, ID3D11DeviceContext* context,
                     ComRef<ID3D11ShaderResourceView> view, ComRef<ID3D11Texture2D> texture,
-                    PixelFormat format);
+                    PixelFormat format, std::thread::id gui_thread,
+                    std::vector<std::uint8_t> staging = {});
 
   bool Update(const std::vector<std::uint8_t>& pixels) override;
   void* GetHandle() const override;
@@ -35,6 +40,7 @@ class TextureDirect3d11 final : public Texture {
   ComRef<ID3D11Texture2D> texture_;
   std::vector<std::uint8_t> staging_;
   PixelFormat format_;
+  std::thread::id gui_thread_;
 };
 
 }  // namespace kovo::desktop::ui::imgui

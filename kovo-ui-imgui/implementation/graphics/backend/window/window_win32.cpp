@@ -23,6 +23,13 @@ std::list<WindowWin32::MessageHandler>& Handlers() {
 
 constexpr DWORD kFramelessStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
+// Window operations other threads ask for, carried out by the GUI thread
+// when it pumps them: a thread may not send a window message to the GUI
+// thread's window (that would wait for it, and the logic thread may hold the
+// lock the GUI thread waits on).
+constexpr UINT kPostedMinimize = WM_APP + 1;
+constexpr UINT kPostedBringToFront = WM_APP + 2;
+
 HWND ToHwnd(NativeWindowHandle handle) { return static_cast<HWND>(handle); }
 
 // Bit of a mouse button message's button; 0 for other messages.
@@ -168,6 +175,12 @@ LRESULT CALLBACK WindowWin32::WindowProcedure(HWND hwnd, UINT message, WPARAM wp
 
 std::optional<LRESULT> WindowWin32::HandleOwnMessage(UINT message, WPARAM, LPARAM lparam) {
   switch (message) {
+    case kPostedMinimize:
+      Minimize(handle_);
+      return 0;
+    case kPostedBringToFront:
+      BringToFront(handle_);
+      return 0;
     case WM_DESTROY:
       destroyed_ = true;
       if (destroying_) return 0;
@@ -238,6 +251,18 @@ void WindowWin32::WaitEvents() {
 }
 
 void WindowWin32::PostEmptyEvent() { PostMessageW(handle_, WM_NULL, 0, 0); }
+
+void WindowWin32::PostMinimize() {
+  if (!PostMessageW(handle_, kPostedMinimize, 0, 0)) {
+    LOG_DEBUG("::PostMessage(minimise):" << GetLastError());
+  }
+}
+
+void WindowWin32::PostBringToFront() {
+  if (!PostMessageW(handle_, kPostedBringToFront, 0, 0)) {
+    LOG_DEBUG("::PostMessage(bring to front):" << GetLastError());
+  }
+}
 
 // ========================================================================
 // Window management

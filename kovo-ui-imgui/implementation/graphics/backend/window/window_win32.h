@@ -42,6 +42,8 @@ class WindowWin32 final : public Window {
   void PollEvents() override;
   void WaitEvents() override;
   void PostEmptyEvent() override;
+  void PostMinimize() override;
+  void PostBringToFront() override;
   KeyMapper& GetKeyMapper() override { return key_mapper_; }
   void Minimize(NativeWindowHandle handle) override;
   void ToggleMaximize(NativeWindowHandle handle) override;
