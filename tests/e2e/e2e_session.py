@@ -551,8 +551,11 @@ class Session:
         if what:
             self.note(f"key {keys} ({what})")
         self.move(400, 20)  # focus follows the pointer without a window manager
-        time.sleep(0.1)
-        self.xdotool("key", keys)
+        time.sleep(0.25)
+        # Held like a person's key press, so that a frame sees it down.
+        self.xdotool("keydown", keys)
+        time.sleep(0.15)
+        self.xdotool("keyup", keys)
 
     def park_pointer(self):
         """The pointer off every control, so that no hover colour shows."""
