@@ -9,6 +9,9 @@ if(WIN32 AND KOVO_BUILD_TESTS AND KOVO_CAN_RUN_TESTS AND TARGET kovoplugin-setup
   execute_process(COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/journeys.py --list
                   OUTPUT_VARIABLE kovo_e2e_journeys OUTPUT_STRIP_TRAILING_WHITESPACE)
   string(REPLACE "\n" ";" kovo_e2e_journeys "${kovo_e2e_journeys}")
+  if(NOT kovo_e2e_journeys)
+    message(WARNING "tests/e2e/journeys.py --list named no journeys (is /usr/bin/python3 with PIL there?)")
+  endif()
   foreach(journey IN LISTS kovo_e2e_journeys)
     add_test(NAME e2e.${journey}
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run-journey.sh ${journey}
