@@ -15,7 +15,7 @@ packages=(
   msitools wixl osslsigncode openssl googletest libgtest-dev
   python3-fonttools python3-pil fonts-dejavu-core libstb-dev
   clang libclang-rt-14-dev
-  time
+  time locales
 )
 
 as_root() {

@@ -10,6 +10,7 @@ import os
 import signal
 import sys
 import threading
+import time
 
 VERSION_PATH = "/Kovo3Plugin/master/win32/version.txt"
 PACKAGE_PATHS = (
@@ -33,6 +34,8 @@ def parse_arguments(argv):
     parser.add_argument("--pid-file", help="write the server's process id here")
     parser.add_argument("--log", help="append the request log and all other output here")
     parser.add_argument("--lifetime", type=float, help="stop by itself after this many seconds")
+    parser.add_argument("--rate", type=int,
+                        help="send package bodies at about this many bytes per second (a slow network)")
     parser.add_argument("--repo", help=argparse.SUPPRESS)
     arguments = parser.parse_args(argv)
     if not 0 <= arguments.port <= 65535:
@@ -97,8 +100,13 @@ class UpdateRequestHandler(http.server.BaseHTTPRequestHandler):
             content_type = "text/plain" if path == VERSION_PATH else "application/octet-stream"
             self.send_headers(size, content_type)
             if with_body:
-                while chunk := source.read(CHUNK):
+                rate = self.server.rate if path != VERSION_PATH else None
+                step = max(1, rate // 10) if rate else CHUNK
+                while chunk := source.read(step):
                     self.wfile.write(chunk)
+                    if rate:
+                        self.wfile.flush()
+                        time.sleep(0.1)
 
     def send_bytes(self, body, content_type, with_body):
         self.send_headers(len(body), content_type)
@@ -135,6 +143,7 @@ def main(argv):
     server = UpdateServer(("127.0.0.1", arguments.port), UpdateRequestHandler)
     server.root = root
     server.version_text = arguments.version
+    server.rate = arguments.rate
     port = server.server_address[1]
 
     # shutdown() waits for serve_forever, so it runs on another thread.

@@ -2,6 +2,7 @@
 # The local update server for tests, benchmarks and the demo:
 #   scripts/update-server.sh <port> [--version <text>] [--arch x64|x86] [--root <build folder>]
 #                            [--port-file <file>] [--pid-file <file>] [--log <file>] [--lifetime <seconds>]
+#                            [--rate <bytes per second>]
 # Serves, on 127.0.0.1:<port> only, /Kovo3Plugin/master/win32/version.txt and
 # the three stand-in packages at their server paths from
 # <build folder>/stand-in/update-server (default build/mingw64 for x64,
