@@ -442,8 +442,11 @@ TEST(SuccessPage, AlreadyInstalledVariantsPlaceTheirButtons) {
     EXPECT_EQ(reinstall->x, c.reinstallX);
     const auto* second = frame.FindItem(c.second);
     ASSERT_NE(second, nullptr);
-    rig.Click(reinstall->CenterX(), reinstall->CenterY());
-    rig.Click(second->CenterX(), second->CenterY());
+    // A click draws new frames, which replace the items found above.
+    const float reinstallX = reinstall->CenterX(), reinstallY = reinstall->CenterY();
+    const float secondX = second->CenterX(), secondY = second->CenterY();
+    rig.Click(reinstallX, reinstallY);
+    rig.Click(secondX, secondY);
     EXPECT_EQ(rig.TakeEvents(), c.clicks);
   }
 }
