@@ -127,23 +127,25 @@ struct WindowSearch {
   HWND found = nullptr;
 };
 
+// Enumeration callbacks are free functions: a lambda does not convert to the
+// stdcall function pointer of the 32-bit build.
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM parameter) {
+  auto& s = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != s.processId || !IsWindowVisible(window)) return TRUE;
+  if (s.title) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    if (std::wstring(text) != s.title) return TRUE;
+  }
+  s.found = window;
+  return FALSE;
+}
+
 HWND FindProcessWindow(DWORD processId, const wchar_t* title) {
   WindowSearch search{processId, title};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto& s = *reinterpret_cast<WindowSearch*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s.processId || !IsWindowVisible(window)) return TRUE;
-        if (s.title) {
-          wchar_t text[256] = {};
-          GetWindowTextW(window, text, 256);
-          if (std::wstring(text) != s.title) return TRUE;
-        }
-        s.found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -167,15 +169,14 @@ std::string WindowText(HWND window) {
 }
 
 // The text of every static control of a dialog box.
+BOOL CALLBACK AppendChildText(HWND child, LPARAM parameter) {
+  *reinterpret_cast<std::string*>(parameter) += WindowText(child) + "\n";
+  return TRUE;
+}
+
 std::string DialogText(HWND box) {
   std::string text;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM parameter) -> BOOL {
-        *reinterpret_cast<std::string*>(parameter) += WindowText(child) + "\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&text));
+  EnumChildWindows(box, AppendChildText, reinterpret_cast<LPARAM>(&text));
   return text;
 }
 
