@@ -38,6 +38,7 @@ add_executable(kovoplugin-setup-web WIN32
   ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/main_win32.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/safe_dll_search_win32.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/single_instance_win32.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/terminate_handler_win32.cpp
   ${kovo_program_resources}/kovoplugin-setup-web.rc
   ${kovo_program_icon})
 kovo_project_target(kovoplugin-setup-web)
