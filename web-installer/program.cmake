@@ -20,6 +20,14 @@ endforeach()
 foreach(library IN ITEMS imgui imgui_win32_dx11 kovo_stb_image)
   target_compile_options(${library} PRIVATE -Os -ffunction-sections -fdata-sections)
 endforeach()
+# Dear ImGui neither throws nor calls back into our code (no allocator,
+# clipboard or text callbacks are set; allocation is malloc), so no exception
+# ever crosses its frames: it is built without exception support, which on
+# 32-bit Windows also leaves out its unwind tables, and with them the need to
+# keep every one of its functions.
+foreach(library IN ITEMS imgui imgui_win32_dx11)
+  target_compile_options(${library} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions> -fno-asynchronous-unwind-tables)
+endforeach()
 
 enable_language(RC)
 set(kovo_program_resources ${CMAKE_CURRENT_SOURCE_DIR}/resources/program)
