@@ -1,9 +1,9 @@
 #include "kovo-ui-imgui/fonts/font_cache.h"
 
-#include <cstring>
 #include <cstdio>
-#include <memory>
+#include <cstring>
 #include <iterator>
+#include <memory>
 
 #include <imgui.h>
 

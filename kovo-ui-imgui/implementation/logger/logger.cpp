@@ -1,5 +1,6 @@
 #include "kovo-ui-imgui/logger/logger.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -138,7 +139,8 @@ void LogText::AppendFloating(double value) {
   constexpr int kStreamPrecision = 6;
   char digits[64];
   const int length = std::snprintf(digits, sizeof(digits), "%.*g", kStreamPrecision, value);
-  if (length > 0) text_.append(digits, static_cast<std::size_t>(length) < sizeof(digits) ? length : sizeof(digits) - 1);
+  if (length <= 0) return;
+  text_.append(digits, std::min(static_cast<std::size_t>(length), sizeof(digits) - 1));
 }
 
 void LogText::AppendPointer(std::uintptr_t value) {

@@ -123,7 +123,8 @@ std::optional<std::wstring> ReadFirstLine(const std::wstring& path) {
   const FileHandle file = OpenSharedForReading(path);
   if (!file) return std::nullopt;
   std::wstring text;
-  for (int byte = std::fgetc(file.get()); byte != EOF && byte != '\n'; byte = std::fgetc(file.get())) {
+  for (int byte = std::fgetc(file.get()); byte != EOF && byte != '\n';
+       byte = std::fgetc(file.get())) {
     text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
   }
   return text;
