@@ -256,6 +256,20 @@ class Canvas:
     def lay(self, other):
         self.image.alpha_composite(other.image)
 
+    def lay_scaled(self, other, crop, factor, origin):
+        """Lays the crop box of another canvas, shrunk by factor, with its top
+        left corner at origin; the shrinking filter keeps the edges smooth."""
+        box = tuple(round(v * SCALE) for v in crop)
+        part = other.image.crop(box)
+        size = (round(part.width * factor), round(part.height * factor))
+        part = part.resize(size, Image.LANCZOS)
+        left, top = round(origin[0] * SCALE), round(origin[1] * SCALE)
+        # Whatever would fall outside the picture is cut off first.
+        source = (max(0, -left), max(0, -top),
+                  min(size[0], self.image.width - left), min(size[1], self.image.height - top))
+        if source[2] > source[0] and source[3] > source[1]:
+            self.image.alpha_composite(part, (max(0, left), max(0, top)), source)
+
     def lay_shadow_of(self, other, blur, colour, offset):
         """The blurred silhouette of another canvas, shifted by offset."""
         silhouette = other.image.getchannel("A").point(lambda v: v * colour[3] // 255)
@@ -384,56 +398,80 @@ SUCCESS_SIZE = (400, 220)
 # place as the small logo, so the two pages switch without a jump.
 LOGO_ORIGIN = (48, 22)
 LOGO_HEIGHT = 36
-# The laptop keeps to the right, clear of the headings' first words.
-LAPTOP_CENTRE_X = 656
-# The dot grid on the header's wall.
-DOT_GRID_ORIGIN = (470, 96)
-DOT_GRID_ROWS, DOT_GRID_COLUMNS, DOT_GRID_STEP = 6, 8, 12
-# Where the header's desk starts to show, right of the options page's lists.
-DESK_FADE_START = 380
+# The desk scene is drawn at full size around SCENE_LAPTOP_X and SCENE_DESK_Y,
+# then shrunk by SCENE_SHRINK into the band right of the logo, above the
+# headings (from y 96) and left of the title bar's buttons (from x 685), so no
+# text of the pages crosses it. SCENE_CROP is the part of the full-size
+# drawing that is kept; it holds the whole scene with its shadows and glow.
+SCENE_LAPTOP_X, SCENE_DESK_Y = 656, 203
+SCENE_CROP = (440, 20, 800, 230)
+SCENE_SHRINK = 0.6
+# Where the laptop's centre and the desk's edge land in the header.
+LAPTOP_CENTRE = (572, 86)
+# The dot grid on the header's wall, behind the laptop.
+DOT_GRID_ORIGIN = (470, 14)
+DOT_GRID_ROWS, DOT_GRID_COLUMNS, DOT_GRID_STEP = 5, 8, 10
+# The desk's edge runs between these, fading out at both ends.
+DESK_SPAN = (400, 680)
+# The header's foot: a fall into the page colour from FOOT_TOP, then
+# FOOT_ROWS rows of the page colour itself.
+FOOT_TOP, FOOT_ROWS = 200, 8
 # Corner rounding of the description frame beside the slides.
 SLIDE_CORNER = 10
 
 
 def header(language):
-    """Laptop on a desk at the right, the product logo at the top left.
+    """A small desk scene in the free band at the top, the logo at the top left.
 
     The page writes its heading and lists over the left part and across the
-    middle, so everything there stays dark and calm; the bottom rows are the
-    page colour, so the picture runs into the page without a seam.
+    middle, below the scene, so everything there stays dark and calm; the
+    bottom rows are the page colour, so the picture runs into the page
+    without a seam.
     """
     width, height = HEADER_SIZE
+    centre_x, desk_y = LAPTOP_CENTRE
     canvas = Canvas(HEADER_SIZE, PAGE)
     canvas.rect((0, 0, width, height), Linear(NIGHT, PAGE))
-    canvas.glow((LAPTOP_CENTRE_X, 150), 260, alpha(BLUE, 0.22))
-    canvas.glow((470, 40), 160, alpha(BLUE, 0.06))
-    for cx, cy, r in ((LAPTOP_CENTRE_X + 44, 120, 150), (LAPTOP_CENTRE_X + 44, 120, 205)):
-        canvas.ring((cx, cy), r, alpha(WHITE, 0.035), 1.2)
+    canvas.glow((centre_x, desk_y - 30), 190, alpha(BLUE, 0.2))
+    canvas.glow((330, 30), 140, alpha(BLUE, 0.05))
+    canvas.ring((centre_x + 26, desk_y - 40), 80, alpha(WHITE, 0.035), 1.2)
     # A faint dot grid behind the laptop gives the wall some texture.
     for row in range(DOT_GRID_ROWS):
         for column in range(DOT_GRID_COLUMNS):
             canvas.circle((DOT_GRID_ORIGIN[0] + column * DOT_GRID_STEP,
-                           DOT_GRID_ORIGIN[1] + row * DOT_GRID_STEP), 1.1, alpha(WHITE, 0.07))
-    for cx, cy, r, colour in ((452, 70, 3, alpha(ORANGE, 0.7)), (520, 40, 2, alpha(BLUE_LIGHT, 0.6)),
-                              (610, 58, 1.6, alpha(WHITE, 0.4)), (420, 150, 2, alpha(BLUE_LIGHT, 0.4)),
-                              (782, 96, 2.4, alpha(ORANGE, 0.5))):
+                           DOT_GRID_ORIGIN[1] + row * DOT_GRID_STEP), 1, alpha(WHITE, 0.07))
+    for cx, cy, r, colour in ((430, 52, 2.6, alpha(ORANGE, 0.7)), (372, 22, 1.8, alpha(BLUE_LIGHT, 0.6)),
+                              (668, 14, 1.6, alpha(WHITE, 0.4)), (318, 66, 1.8, alpha(BLUE_LIGHT, 0.4)),
+                              (782, 24, 2.2, alpha(ORANGE, 0.5))):
         canvas.circle((cx, cy), r, colour)
 
-    desk_top = 203
-    # The desk runs in from the right and fades out before the page's lists.
-    canvas.rect((DESK_FADE_START, desk_top, width, height),
-                Linear(alpha(SLATE, 0.0), alpha(SLATE, 0.5), 0))
-    canvas.rect((DESK_FADE_START, desk_top, width, desk_top + 1.5),
-                Linear(alpha(SLATE_LIGHT, 0.0), alpha(SLATE_LIGHT, 0.75), 0))
-    # Its front falls into shadow at the picture's foot.
-    canvas.rect((0, desk_top + 8, width, height), Linear(alpha(PAGE, 0.0), PAGE))
+    # The desk's edge, lit from above; its top falls into shadow before the headings.
+    left, right = DESK_SPAN
+    middle = (left + right) / 2
+    for start, end, angle in ((left, middle, 0), (middle, right, 180)):
+        canvas.rect((start, desk_y, end, desk_y + 7),
+                    Linear(alpha(SLATE, 0.0), alpha(SLATE, 0.45), angle))
+        canvas.rect((start, desk_y, end, desk_y + 1.2),
+                    Linear(alpha(SLATE_LIGHT, 0.0), alpha(SLATE_LIGHT, 0.7), angle))
 
-    draw_plant(canvas, (LAPTOP_CENTRE_X - 150, desk_top))
-    draw_laptop(canvas, centre_x=LAPTOP_CENTRE_X, desk_top=desk_top)
-    # The mug stands a little nearer, in front of the laptop's corner.
-    draw_mug(canvas, (LAPTOP_CENTRE_X + 106, desk_top + 4))
+    canvas.lay_scaled(desk_scene(), SCENE_CROP, SCENE_SHRINK,
+                      (centre_x - (SCENE_LAPTOP_X - SCENE_CROP[0]) * SCENE_SHRINK,
+                       desk_y - (SCENE_DESK_Y - SCENE_CROP[1]) * SCENE_SHRINK))
+    # The foot falls into the page colour; its last rows are the page colour itself.
+    canvas.rect((0, FOOT_TOP, width, height - FOOT_ROWS), Linear(alpha(PAGE, 0.0), PAGE))
+    canvas.rect((0, height - FOOT_ROWS, width, height), PAGE)
     draw_logo(canvas, LOGO_ORIGIN, LOGO_HEIGHT, language)
     return canvas.finish()
+
+
+def desk_scene():
+    """Plant, laptop and mug at full size on a clear canvas."""
+    scene = Canvas(HEADER_SIZE)
+    draw_plant(scene, (SCENE_LAPTOP_X - 150, SCENE_DESK_Y))
+    draw_laptop(scene, centre_x=SCENE_LAPTOP_X, desk_top=SCENE_DESK_Y)
+    # The mug stands a little nearer, in front of the laptop's corner.
+    draw_mug(scene, (SCENE_LAPTOP_X + 106, SCENE_DESK_Y + 4))
+    return scene
 
 
 def draw_laptop(canvas, centre_x, desk_top):
@@ -970,7 +1008,21 @@ def reduce_colours(image):
     worst = ImageChops.lighter(ImageChops.lighter(red, green), blue)
     specks = worst.point(lambda v: 255 if v > PALETTE_MAX_ERROR else 0)
     dithered.paste(nearest, (0, 0), specks)
+    # The page colour stays exact, so a picture's foot meets the page without
+    # a seam: the palette's nearest entry becomes it, and takes every pixel of it.
+    palette = dithered.getpalette()[:PALETTE_COLOURS * 3]
+    entries = [tuple(palette[i:i + 3]) for i in range(0, len(palette), 3)]
+    page = nearest_entry(entries, PAGE[:3])
+    palette[page * 3:page * 3 + 3] = PAGE[:3]
+    dithered.putpalette(palette)
+    exact = ImageChops.difference(image, Image.new("RGB", image.size, PAGE[:3])).convert("L")
+    dithered.paste(page, (0, 0), exact.point(lambda v: 255 if v == 0 else 0))
     return dithered
+
+
+def nearest_entry(entries, colour):
+    return min(range(len(entries)),
+               key=lambda i: (sum((a - b) ** 2 for a, b in zip(entries[i], colour)), i))
 
 
 def save(image, path, transparent):
