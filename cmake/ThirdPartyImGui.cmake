@@ -12,9 +12,6 @@ target_include_directories(imgui SYSTEM PUBLIC ${KOVO_IMGUI_DIR})
 target_compile_features(imgui PUBLIC cxx_std_17)
 
 if(WIN32)
-  # The program has no use for the metrics and debugging windows, and reads
-  # no files through ImGui (no .ini file; fonts come from memory).
-  target_compile_definitions(imgui PUBLIC IMGUI_DISABLE_METRICS_WINDOW IMGUI_DISABLE_FILE_FUNCTIONS)
   include(${CMAKE_CURRENT_LIST_DIR}/DelayLoad.cmake)
   add_library(imgui_win32_dx11 STATIC
     ${KOVO_IMGUI_DIR}/backends/imgui_impl_win32.cpp

@@ -12,28 +12,13 @@ endif()
 # Size: unused functions and data leave the exe; third-party code is built
 # for size, and so is our own in the shipped (Release) build, where nothing
 # is fast enough to notice the difference (one frame is a few draw calls).
-# At -Os GCC also merges each constructor's and destructor's variants into
-# one local function (-fdeclone-ctor-dtor); a local function cannot be
-# discarded with the inline class it belongs to, and on 32-bit Windows its
-# unwind entry keeps it in the exe with all it reaches (cpp-httplib's whole
-# server, through its destructor and vtable), so that merging stays off.
-set(kovo_discardable_code -Os -fno-declone-ctor-dtor)
 foreach(library IN ITEMS kovo_ui_core kovo_ui_gui web_installer program_entry installer_pictures)
   if(TARGET ${library})
-    target_compile_options(${library} PRIVATE -ffunction-sections -fdata-sections
-                                              $<$<CONFIG:Release>:${kovo_discardable_code}>)
+    target_compile_options(${library} PRIVATE -ffunction-sections -fdata-sections $<$<CONFIG:Release>:-Os>)
   endif()
 endforeach()
 foreach(library IN ITEMS imgui imgui_win32_dx11 kovo_stb_image)
   target_compile_options(${library} PRIVATE -Os -ffunction-sections -fdata-sections)
-endforeach()
-# Dear ImGui neither throws nor calls back into our code (no allocator,
-# clipboard or text callbacks are set; allocation is malloc), so no exception
-# ever crosses its frames: it is built without exception support, which on
-# 32-bit Windows also leaves out its unwind tables, and with them the need to
-# keep every one of its functions.
-foreach(library IN ITEMS imgui imgui_win32_dx11)
-  target_compile_options(${library} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions> -fno-asynchronous-unwind-tables)
 endforeach()
 
 enable_language(RC)
@@ -53,14 +38,12 @@ add_executable(kovoplugin-setup-web WIN32
   ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/main_win32.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/safe_dll_search_win32.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/single_instance_win32.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/implementation/main/terminate_handler_win32.cpp
   ${kovo_program_resources}/kovoplugin-setup-web.rc
   ${kovo_program_icon})
 kovo_project_target(kovoplugin-setup-web)
 set_source_files_properties(${kovo_program_resources}/kovoplugin-setup-web.rc PROPERTIES
   OBJECT_DEPENDS "${kovo_program_icon};${kovo_program_resources}/kovoplugin-setup-web.manifest")
 target_include_directories(kovoplugin-setup-web PRIVATE ${kovo_program_generated})
-target_compile_options(kovoplugin-setup-web PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:-ffunction-sections -fdata-sections $<$<CONFIG:Release>:${kovo_discardable_code}>>)
+target_compile_options(kovoplugin-setup-web PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-ffunction-sections -fdata-sections $<$<CONFIG:Release>:-Os>>)
 target_link_libraries(kovoplugin-setup-web PRIVATE program_entry)
 target_link_options(kovoplugin-setup-web PRIVATE -municode -Wl,--gc-sections $<$<CONFIG:Release>:-s>)

@@ -1,9 +1,8 @@
 #include "kovo-ui-imgui/fonts/font_cache.h"
 
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iterator>
-#include <memory>
 
 #include <imgui.h>
 
@@ -115,17 +114,11 @@ ImFont* FontCache::Get(const FontRequest& request) const {
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFontFile(const std::string& path) {
-  struct Closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  const std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
-  std::vector<std::uint8_t> data;
-  std::uint8_t block[16384];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof(block), file.get())) > 0;) {
-    data.insert(data.end(), block, block + got);
-  }
-  if (std::ferror(file.get())) return std::nullopt;
+  std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(file)),
+                                 std::istreambuf_iterator<char>());
+  if (file.bad()) return std::nullopt;
   return data;
 }
 

@@ -1,9 +1,7 @@
 #include "kovo-ui-imgui/logger/logger.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -98,57 +96,5 @@ std::string EscapePercent(const std::string& text) {
   }
   return escaped;
 }
-
-namespace log_detail {
-
-void LogText::AppendSigned(std::int64_t value) {
-  if (value < 0) {
-    text_ += '-';
-    // Negated as unsigned, so that the most negative value survives.
-    AppendUnsigned(0u - static_cast<std::uint64_t>(value));
-  } else {
-    AppendUnsigned(static_cast<std::uint64_t>(value));
-  }
-}
-
-void LogText::AppendUnsigned(std::uint64_t value) {
-  char digits[24];
-  char* end = digits + sizeof(digits);
-  char* start = end;
-  do {
-    *--start = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  text_.append(start, end);
-}
-
-void LogText::AppendHex(std::uint64_t value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  char digits[16];
-  char* end = digits + sizeof(digits);
-  char* start = end;
-  do {
-    *--start = kDigits[value & 0xf];
-    value >>= 4;
-  } while (value != 0);
-  text_.append(start, end);
-}
-
-void LogText::AppendFloating(double value) {
-  // A stream's default: "%g" with its default precision of 6.
-  constexpr int kStreamPrecision = 6;
-  char digits[64];
-  const int length = std::snprintf(digits, sizeof(digits), "%.*g", kStreamPrecision, value);
-  if (length <= 0) return;
-  text_.append(digits, std::min(static_cast<std::size_t>(length), sizeof(digits) - 1));
-}
-
-void LogText::AppendPointer(std::uintptr_t value) {
-  // As a stream writes a pointer: hex with the 0x base, which a null one lacks.
-  if (value != 0) text_ += "0x";
-  AppendHex(value);
-}
-
-}  // namespace log_detail
 
 }  // namespace kovo::desktop::ui::imgui

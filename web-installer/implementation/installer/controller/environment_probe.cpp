@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
 
 #include "installer/controller/installer_engine.h"
-#include "installer/controller/shared_file.h"
 #include "installer/error_catalogue.h"
 #include "installer/format_string.h"
 #include "installer/install_type_table.h"
@@ -120,13 +120,13 @@ std::uint32_t CreateWorkingFolder(const std::wstring& folder) {
 // The first line of the file, each byte one character (the file is read in
 // the default "C" locale); nothing when the file cannot be opened.
 std::optional<std::wstring> ReadFirstLine(const std::wstring& path) {
-  const FileHandle file = OpenSharedForReading(path);
-  if (!file) return std::nullopt;
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  if (!file.is_open()) return std::nullopt;
+  std::string line;
+  std::getline(file, line);
   std::wstring text;
-  for (int byte = std::fgetc(file.get()); byte != EOF && byte != '\n';
-       byte = std::fgetc(file.get())) {
-    text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
-  }
+  text.reserve(line.size());
+  for (const char byte : line) text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
   return text;
 }
 
