@@ -62,17 +62,6 @@ class WindowScope {
   bool shown_ = false;
 };
 
-// A begun child region, ended when the scope ends.
-class ChildScope {
- public:
-  ChildScope(const char* id, const ImVec2& size, ImGuiWindowFlags flags) {
-    ImGui::BeginChild(id, size, false, flags);
-  }
-  ChildScope(const ChildScope&) = delete;
-  ChildScope& operator=(const ChildScope&) = delete;
-  ~ChildScope() { ImGui::EndChild(); }
-};
-
 class FontScope {
  public:
   FontScope(Widgets& widgets, FontKind face, std::uint8_t size) : widgets_(widgets) {

@@ -1,5 +1,6 @@
-// Style variables and colours pushed for a scope and popped when it ends,
-// whichever way it is left. GUI thread, inside a frame.
+// Style variables and colours pushed for a scope, and child regions begun for
+// one, popped or ended when it ends, whichever way it is left. GUI thread,
+// inside a frame.
 #pragma once
 
 #include <imgui.h>
@@ -34,6 +35,16 @@ class StyleScope {
  private:
   int vars_ = 0;
   int colours_ = 0;
+};
+
+class ChildScope {
+ public:
+  ChildScope(const char* id, const ImVec2& size, ImGuiWindowFlags flags) {
+    ImGui::BeginChild(id, size, false, flags);
+  }
+  ChildScope(const ChildScope&) = delete;
+  ChildScope& operator=(const ChildScope&) = delete;
+  ~ChildScope() { ImGui::EndChild(); }
 };
 
 }  // namespace kovo::desktop::ui::imgui

@@ -38,16 +38,6 @@ const ImU32 kYesActiveColour = Rgb(0xFF7438);
 const ImU32 kNoColour = Rgb(0x273748);
 const ImU32 kNoActiveColour = Rgb(0x3E5266);
 
-class Child {
- public:
-  Child(const char* id, const ImVec2& size, ImGuiWindowFlags flags) {
-    ImGui::BeginChild(id, size, false, flags);
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-  ~Child() { ImGui::EndChild(); }
-};
-
 class Font {
  public:
   Font(ui::Widgets& widgets, std::uint8_t size) : widgets_(widgets) {
@@ -94,8 +84,8 @@ void Content(const MessageBoxInfo& info, ui::Widgets& widgets, const ui::EventQu
       .Var(ImGuiStyleVar_FramePadding, kTextPadding)
       .Colour(ImGuiCol_ChildBg, kBackground)
       .Colour(ImGuiCol_Text, kText);
-  Child content("##content", ImVec2(kBoxWidth, kBoxHeight),
-                ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse);
+  ui::ChildScope content("##content", ImVec2(kBoxWidth, kBoxHeight),
+                         ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse);
 
   ImGui::SetCursorPosY(kTextPadding.y);
   PaddedText(widgets, kHeadingSize, Translate(std::string(info.title)));
